@@ -1,0 +1,143 @@
+#include "CliApp.h"
+
+#include <ostream>
+
+#include "CliOptions.h"
+#include "CliPrompt.h"
+#include "Json.h"
+#include "TraceFile.h"
+#include "link/CLPGDevice.h"
+#include "link/PortList.h"
+
+namespace tarvola::cli {
+
+namespace {
+
+int commandPorts(const CliOptions& o, std::ostream& out)
+{
+    const auto ports = listSerialPorts();
+    if (o.json) {
+        out << "[";
+        for (std::size_t i = 0; i < ports.size(); ++i)
+            out << (i ? ", " : "") << jsonEscape(ports[i]);
+        out << "]\n";
+    } else {
+        for (const auto& p : ports)
+            out << p << '\n';
+    }
+    return ExitOk;
+}
+
+// Opens the link as the options say: demo, exactly one port, or the search.
+int connectDevice(const CliOptions& o, CLPGDevice& device, std::ostream& err)
+{
+    if (o.demo) {
+        device.setDemo(true);
+        device.setConnected(true);
+        return ExitOk;
+    }
+    if (o.port) {
+        if (!device.openPort(*o.port)) {
+            err << "tarvola-cli: no controller answers on " << *o.port << '\n';
+            return ExitNoController;
+        }
+        device.setConnected(true);
+        return ExitOk;
+    }
+    if (!device.connect()) {
+        err << "tarvola-cli: no controller found\n";
+        return ExitNoController;
+    }
+    return ExitOk;
+}
+
+int commandInfo(const CliOptions& o, CLPGDevice& device, std::ostream& out, std::ostream& err)
+{
+    if (const int rc = connectDevice(o, device, err); rc != ExitOk)
+        return rc;
+    // The connection already read the identity; read it again only when that failed silently.
+    if (!device.readIdentity()) {
+        err << "tarvola-cli: the controller did not send its identity\n";
+        return ExitRefused;
+    }
+    const bool haveStatistics = device.readStatistics();
+    const CDevInfo& info = device.m_settings.m_devInfo;
+    const std::string port = device.isDemo() ? std::string("demo") : device.port().portName();
+    const std::string serial = info.m_serialEnciphered ? std::string() : info.m_serial;
+    if (o.json) {
+        JsonObject j;
+        j.add("port", port)
+            .add("m_devInfo.m_name", info.m_name)
+            .add("m_devInfo.m_version", std::int64_t{info.m_version})
+            .add("m_devInfo.m_injCount", std::int64_t{info.m_injCount})
+            .add("m_devInfo.m_serial", serial)
+            .add("m_devInfo.m_prodDate", info.m_prodDate)
+            .add("m_devInfo.m_flags1", std::int64_t{info.m_flags1})
+            .add("m_devInfo.m_flags2", std::int64_t{info.m_flags2})
+            .add("m_devInfo.m_deviceID", std::int64_t{info.m_deviceID});
+        if (haveStatistics)
+            j.add("m_devInfo.m_statistic.gas", std::int64_t{info.m_statistic.gas})
+                .add("m_devInfo.m_statistic.lpg", std::int64_t{info.m_statistic.lpg})
+                .add("m_devInfo.m_statistic.modify", std::int64_t{info.m_statistic.modify});
+        out << j.str() << '\n';
+    } else {
+        char version[16];
+        std::snprintf(version, sizeof version, "0x%04X", static_cast<unsigned>(info.m_version));
+        out << "Port:            " << port << '\n'
+            << "Controller:      " << info.m_name << '\n'
+            << "Version:         " << info.m_version << " (" << version << ")\n"
+            << "Injectors:       " << info.m_injCount << '\n'
+            << "Serial number:   " << (info.m_serialEnciphered ? "(enciphered)" : info.m_serial) << '\n'
+            << "Production date: " << info.m_prodDate << '\n'
+            << "Flags:           " << info.m_flags1 << ", " << info.m_flags2 << '\n'
+            << "Variant:         " << static_cast<unsigned>(info.m_deviceID) << '\n';
+        if (haveStatistics)
+            out << "Time on petrol:  " << info.m_statistic.gas / 2 << " s\n"
+                << "Time on gas:     " << info.m_statistic.lpg / 2 << " s\n"
+                << "Modifications:   " << info.m_statistic.modify << '\n';
+        out << "Live diagnostics " << (device.diagnosticsAllowed() ? "allowed" : "not allowed") << '\n';
+    }
+    return haveStatistics ? ExitOk : ExitRefused;
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::string error;
+    const auto options = parseCliOptions(args, error);
+    if (!options) {
+        err << "tarvola-cli: " << error << "\n\n" << cliUsage();
+        return ExitUsage;
+    }
+    const CliOptions& o = *options;
+    if (o.command == "help") {
+        out << cliUsage();
+        return ExitOk;
+    }
+    if (o.command == "ports")
+        return commandPorts(o, out);
+    if (o.command != "info") {
+        err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
+        return ExitUsage;
+    }
+
+    CliPrompt prompt(err, o.answer);
+    CLPGDevice device(prompt);
+    TraceFile trace;
+    if (o.traceFile) {
+        if (!trace.open(*o.traceFile)) {
+            err << "tarvola-cli: cannot write the trace file " << *o.traceFile << '\n';
+            return ExitUsage;
+        }
+        device.setFrameObserver(&trace);
+    }
+    try {
+        return commandInfo(o, device, out, err);
+    } catch (const IError& e) {
+        err << "tarvola-cli: " << e.function() << '\n' << e.description() << '\n';
+        return ExitRefused;
+    }
+}
+
+} // namespace tarvola::cli

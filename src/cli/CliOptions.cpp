@@ -1,0 +1,75 @@
+#include "CliOptions.h"
+
+namespace tarvola::cli {
+
+const char* cliUsage()
+{
+    return "Usage: tarvola-cli [options] COMMAND\n"
+           "\n"
+           "Options:\n"
+           "  --port PATH    use exactly this serial port (no search)\n"
+           "  --demo         run in demo mode, without a controller\n"
+           "  --json         print results as JSON\n"
+           "  --trace FILE   write every frame sent and received to FILE\n"
+           "  --yes, --no    answer the tool's questions\n"
+           "  --help         show this text\n"
+           "\n"
+           "Commands:\n"
+           "  ports          list the serial ports of this system\n"
+           "  info           connect and print the controller's identity\n"
+           "\n"
+           "Exit codes: 0 success, 1 the controller refused or did not answer, 2 usage error,\n"
+           "3 no controller found.\n";
+}
+
+std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, std::string& error)
+{
+    CliOptions o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto needValue = [&](const char* name) -> std::optional<std::string> {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = std::string("option ") + name + " needs a value";
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        if (!o.command.empty()) {
+            o.arguments.push_back(a);
+        } else if (a == "--port") {
+            if (!(o.port = needValue("--port")))
+                return std::nullopt;
+        } else if (a == "--trace") {
+            if (!(o.traceFile = needValue("--trace")))
+                return std::nullopt;
+        } else if (a == "--demo") {
+            o.demo = true;
+        } else if (a == "--json") {
+            o.json = true;
+        } else if (a == "--yes" || a == "--no") {
+            if (o.answer && *o.answer != (a == "--yes")) {
+                error = "--yes and --no exclude each other";
+                return std::nullopt;
+            }
+            o.answer = a == "--yes";
+        } else if (a == "--help" || a == "-h") {
+            o.command = "help";
+        } else if (!a.empty() && a[0] == '-') {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else {
+            o.command = a;
+        }
+    }
+    if (o.command.empty()) {
+        error = "no command given";
+        return std::nullopt;
+    }
+    if (o.demo && o.port) {
+        error = "--demo and --port exclude each other";
+        return std::nullopt;
+    }
+    return o;
+}
+
+} // namespace tarvola::cli

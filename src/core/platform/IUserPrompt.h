@@ -1,0 +1,47 @@
+#pragma once
+// How the core talks to the person at the screen without knowing a window exists.
+//
+// The GUI implements it with message boxes, the wait cursor and its event loop; the CLI with the
+// terminal and its --yes/--no options. Texts arrive already translated into the current language.
+
+#include <string>
+
+namespace tarvola {
+
+class IUserPrompt {
+public:
+    virtual ~IUserPrompt() = default;
+
+    virtual void information(const std::string& text) = 0;
+    virtual void warning(const std::string& text) = 0;
+    virtual void error(const std::string& text) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool yesNo(const std::string& text) = 0;
+    // Long waits on the user-interface thread call this between steps so windows stay alive.
+    virtual void pumpEvents() {}
+    // Busy indicator (the wait cursor) around long exchanges.
+    virtual void setBusy(bool) {}
+};
+
+// Says nothing, answers No: for code paths that run without a person (tests, scripts).
+class CSilentPrompt : public IUserPrompt {
+public:
+    void information(const std::string&) override {}
+    void warning(const std::string&) override {}
+    void error(const std::string&) override {}
+    bool yesNo(const std::string&) override { return false; }
+};
+
+// Scoped busy indicator.
+class CBusyScope {
+public:
+    explicit CBusyScope(IUserPrompt& prompt) : m_prompt(prompt) { m_prompt.setBusy(true); }
+    ~CBusyScope() { m_prompt.setBusy(false); }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    IUserPrompt& m_prompt;
+};
+
+} // namespace tarvola
