@@ -1,0 +1,82 @@
+// The controller's side of the command set: takes one request frame and produces the reply the
+// controller sends, keeping its memory, identity, statistics, engine, point maps, OBD car and
+// firmware programming state.
+//
+// Anything it does not understand or refuses (unknown codes, wrong lengths, addresses off the
+// end of memory, requests of the other controller variant, anything but programming while in
+// programming mode) is answered with a refusal: reply code 2 with byte 0 = 0.
+// Not thread-safe; VirtualController serialises every call.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "ControllerMemory.h"
+#include "EngineModel.h"
+#include "Frame.h"
+#include "ObdCar.h"
+#include "PointMaps.h"
+#include "SimOptions.h"
+
+namespace tarvola::sim {
+
+struct Reply {
+    std::uint8_t code = 2;
+    Bytes payload;
+};
+
+inline constexpr std::uint8_t kVariantId = 0x21;
+inline constexpr char kProgrammingCode[] = "QM204817";
+inline constexpr char kDeviceName[] = "VELDRANIX K480";  // the name firmware images must carry
+inline constexpr std::size_t kFlashSize = 90112;           // bytes a firmware image can fill
+
+Reply acknowledge();
+Reply refusal();
+
+class Controller {
+public:
+    Controller(const SimOptions& options, Clock::time_point start);
+
+    Reply handle(std::uint8_t code, const Bytes& payload, Clock::time_point now);
+
+    // Runs the engine up to `now` (statistics, temperatures, point maps).
+    void advance(Clock::time_point now);
+
+    ControllerMemory& memory() { return memory_; }
+    const ControllerMemory& memory() const { return memory_; }
+    EngineModel& engine() { return engine_; }
+    ObdCar& obd() { return obd_; }
+    PointMapPair& pointMaps() { return maps_; }
+
+    bool programming() const { return programming_; }
+    const std::vector<std::uint16_t>& firmwareWordAddresses() const { return firmwareWords_; }
+    const Bytes& flash() const { return flash_; }
+
+    std::uint32_t statisticPetrol() const;  // half seconds on petrol
+    std::uint32_t statisticGas() const;     // half seconds on gas
+    std::uint16_t modifyCount() const { return modify_; }
+
+    Bytes identityBlock() const;
+
+private:
+    Reply control(const Bytes& p, Clock::time_point now);
+    Reply programmingRequest(std::uint8_t code, const Bytes& p);
+    Reply writeBlock(Block b, const Bytes& p);
+    Reply busRequest(std::uint8_t code, const Bytes& p, Clock::time_point now);
+    Reply pointMap(bool gas);
+    void countModification();
+    bool variant() const { return options_.variant == kVariantId; }
+
+    SimOptions options_;
+    ControllerMemory memory_;
+    EngineModel engine_;
+    PointMapPair maps_;
+    ObdCar obd_;
+    bool programming_ = false;
+    std::vector<std::uint16_t> firmwareWords_;
+    Bytes flash_;
+    std::uint16_t modify_ = 12;
+};
+
+}  // namespace tarvola::sim

@@ -1,0 +1,35 @@
+// Options of the virtual controller: which controller it pretends to be, how its engine starts,
+// which faults it shows on the line and whether it keeps to the wire's pace.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarvola::sim {
+
+enum class Fault { None, Silent, Corrupt, BadStart, Truncate, Late, Noise };
+
+enum class EngineStart { Petrol, Gas, Auto };
+
+struct SimOptions {
+    std::uint8_t variant = 0;  // 0x21 for the variant controller
+    int injectors = 4;
+    std::uint16_t version = 0x0206;
+    bool noDiag = false;
+    Fault fault = Fault::None;
+    double faultRate = 0.0;  // probability per request
+    long faultAfter = -1;    // >= 0: every request after the first N good ones is faulted
+    std::uint64_t seed = 1;
+    bool pace = false;
+
+    // Engine extras.
+    EngineStart start = EngineStart::Petrol;  // mode at power-on
+    bool warm = false;                        // reducer and gas already at running temperature
+    bool driveCycle = false;                  // cycle through idle and load points instead of idling
+};
+
+const char* faultName(Fault f);
+// Accepts silent, corrupt, badstart, truncate, late, noise and none; false for anything else.
+bool parseFault(const std::string& text, Fault& out);
+
+}  // namespace tarvola::sim
