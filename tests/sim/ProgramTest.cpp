@@ -1,0 +1,129 @@
+// Command line of tarvola-sim, and the program itself: first line, serving, clean stop.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "Frame.h"
+#include "Options.h"
+
+using namespace tarvola::sim;
+
+extern char** environ;
+
+namespace {
+
+bool parse(std::vector<std::string> args, CommandLine& cl, std::string& error) {
+    return parseCommandLine(args, cl, error);
+}
+
+}  // namespace
+
+TEST(CommandLine, ReadsEveryOption) {
+    CommandLine cl;
+    std::string error;
+    ASSERT_TRUE(parse({"--variant", "0x21", "--injectors", "6", "--version", "0x0300", "--no-diag", "--fault",
+                       "truncate", "--fault-rate", "0.25", "--fault-after", "10", "--seed", "99", "--pace", "--start",
+                       "gas", "--warm", "--drive", "--link", "/tmp/x"},
+                      cl, error))
+        << error;
+    EXPECT_EQ(cl.sim.variant, 0x21);
+    EXPECT_EQ(cl.sim.injectors, 6);
+    EXPECT_EQ(cl.sim.version, 0x0300);
+    EXPECT_TRUE(cl.sim.noDiag);
+    EXPECT_EQ(cl.sim.fault, Fault::Truncate);
+    EXPECT_DOUBLE_EQ(cl.sim.faultRate, 0.25);
+    EXPECT_EQ(cl.sim.faultAfter, 10);
+    EXPECT_EQ(cl.sim.seed, 99u);
+    EXPECT_TRUE(cl.sim.pace);
+    EXPECT_EQ(cl.sim.start, EngineStart::Gas);
+    EXPECT_TRUE(cl.sim.warm);
+    EXPECT_TRUE(cl.sim.driveCycle);
+    EXPECT_EQ(cl.linkPath, "/tmp/x");
+    ASSERT_TRUE(parse({"--version", "518"}, cl, error));
+    EXPECT_EQ(cl.sim.version, 518);
+}
+
+TEST(CommandLine, RefusesBadValues) {
+    CommandLine cl;
+    std::string error;
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--injectors", "9"},
+                                                                  {"--injectors", "0"},
+                                                                  {"--injectors"},
+                                                                  {"--version", "0x10000"},
+                                                                  {"--version", "12abc"},
+                                                                  {"--fault", "loud"},
+                                                                  {"--fault-rate", "1.5"},
+                                                                  {"--fault-rate", "0,5"},
+                                                                  {"--fault-after", "-1"},
+                                                                  {"--variant", "0x"},
+                                                                  {"--start", "diesel"},
+                                                                  {"--frobnicate"}}) {
+        error.clear();
+        EXPECT_FALSE(parse(args, cl, error)) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(Program, PrintsThePathServesAndStopsCleanlyOnSigterm) {
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char bin[] = TARVOLA_SIM_BIN;
+    char seed[] = "--seed";
+    char seedValue[] = "3";
+    char* argv[] = {bin, seed, seedValue, nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, bin, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+
+    std::string line;
+    char c = 0;
+    pollfd p{out[0], POLLIN, 0};
+    while (line.size() < 200 && ::poll(&p, 1, 3000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') line += c;
+    ::close(out[0]);
+    EXPECT_EQ(line.rfind("/dev/pts/", 0), 0u) << line;
+
+    const int fd = ::open(line.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    const Bytes req = encodeFrame(2, {0xCC, 0, 0, 0, 0, 0});
+    ASSERT_EQ(::write(fd, req.data(), req.size()), 12);
+    Bytes reply;
+    pollfd q{fd, POLLIN, 0};
+    std::uint8_t buf[64];
+    while (reply.size() < 12 && ::poll(&q, 1, 1000) > 0) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0) break;
+        reply.insert(reply.end(), buf, buf + n);
+    }
+    ::close(fd);
+    EXPECT_EQ(reply, encodeFrame(2, {4, 0x21, 0, 0x55, 0, 0}));
+
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(Program, BadOptionExitsWithTwo) {
+    const std::string cmd = std::string(TARVOLA_SIM_BIN) + " --injectors 12 2>/dev/null";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
