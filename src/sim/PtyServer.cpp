@@ -166,12 +166,21 @@ void PtyServer::serve(const Frame& frame) {
         if (r.vanishMidway) break;
     }
     if (r.vanishMidway) {
-        // Closing the master throws away whatever the tool has not read yet, so wait (a while)
-        // until the half frame has left the slave's input queue.
-        const auto giveUp = Clock::now() + std::chrono::milliseconds(1500);
-        int queued = 0;
-        while (!stopping_ && Clock::now() < giveUp && ::ioctl(slave_, FIONREAD, &queued) == 0 && queued > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Closing the master throws away whatever the tool has not read yet. The bytes first
+        // pass through the kernel's buffer into the slave's input queue, so wait until they
+        // have shown up there and been read (or a short while, if the tool read them at once).
+        const auto begin = Clock::now();
+        bool seen = false;
+        while (!stopping_) {
+            int queued = 0;
+            if (::ioctl(slave_, FIONREAD, &queued) != 0) break;
+            seen = seen || queued > 0;
+            const auto waited = Clock::now() - begin;
+            if ((seen && queued == 0) || (!seen && waited > std::chrono::milliseconds(200)) ||
+                waited > std::chrono::milliseconds(1500))
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
         closeTerminal();
     }
 }

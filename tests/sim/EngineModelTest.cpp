@@ -104,37 +104,6 @@ TEST_F(EngineTest, DisabledInjectorsStayOnPetrolAndStuckModeNeverReportsPetrol) 
     EXPECT_EQ(engine.workMode(), 3);
 }
 
-TEST(EngineAuto, GoesToGasOnceTheReducerReachesTheSwitchTemperature) {
-    ControllerMemory memory;
-    PointMapPair maps;
-    const auto t0 = Clock::time_point(std::chrono::hours(1));
-    EngineModel engine(4, 1, t0, StartMode::Auto, false);
-    engine.advanceTo(t0 + ms(1000), memory, maps);
-    EXPECT_EQ(engine.workMode(), 2);
-    EXPECT_EQ(engine.snapshot().switchState, 1) << "waiting to switch";
-    engine.setTemperatures(memory.switchTemperatureCelsius() + 1, 30);
-    engine.advanceTo(t0 + ms(1020), memory, maps);
-    EXPECT_EQ(engine.workMode(), 3);
-    engine.advanceTo(t0 + ms(4000), memory, maps);
-    EXPECT_EQ(engine.gasMask(), 0xF);
-    EXPECT_EQ(engine.snapshot().switchState, 0);
-}
-
-TEST(EngineWarmUp, ReducerAndGasWarmTowardsTheirRunningTemperatures) {
-    ControllerMemory memory;
-    PointMapPair maps;
-    const auto t0 = Clock::time_point(std::chrono::hours(1));
-    EngineModel engine(4, 1, t0, StartMode::Petrol, false);
-    const EngineSnapshot cold = engine.snapshot();
-    engine.advanceTo(t0 + std::chrono::seconds(120), memory, maps);
-    const EngineSnapshot later = engine.snapshot();
-    EXPECT_NEAR(cold.reducerCelsius, 20, 0.5);
-    EXPECT_GT(later.reducerCelsius, 55);
-    EXPECT_LT(later.reducerCelsius, 70);
-    EXPECT_GT(later.gasCelsius, 30);
-    EXPECT_LT(later.gasCelsius, 40);
-}
-
 TEST_F(EngineTest, PointMapsFillWithTheFuelTheEngineRunsOn) {
     at(t0 + std::chrono::seconds(10));
     const bool absolute = memory.absoluteManifoldSensor();

@@ -26,13 +26,6 @@ TEST(FrameCodec, EmptyPayloadChecksumIsCodePlusOne) {
     EXPECT_EQ(encodeFrame(2, {}), (Bytes{0xAA, 0x55, 0x00, 0x02, 0x00, 0x03}));
 }
 
-TEST(FrameCodec, ChecksumWrapsAtSixteenBits) {
-    Bytes payload(255, 0xFF);  // 255 × 255 + 255 + code + 1 exceeds 65535
-    const Bytes f = encodeFrame(0xFF, payload);
-    const std::uint32_t sum = 255u * 255u + 255u + 0xFFu + 1u;
-    EXPECT_EQ(getBE16(&f[f.size() - 2]), static_cast<std::uint16_t>(sum));
-}
-
 TEST(FrameParser, ReassemblesAFrameDeliveredByteByByte) {
     FrameParser p;
     const Bytes f = encodeFrame(2, {0xCC, 0, 0, 0, 0, 0});
@@ -78,15 +71,6 @@ TEST(FrameParser, FindsAFrameHiddenBehindANoiseHeaderThatAnnouncesALongFrame) {
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].payload[0], 17);
     EXPECT_EQ(p.pendingBytes(), 0u);
-}
-
-TEST(FrameParser, KeepsAPartialFrameUntilItCompletes) {
-    FrameParser p;
-    const Bytes f = encodeFrame(5, Bytes(34, 0x11));
-    EXPECT_TRUE(p.feed(f.data(), 20, Clock::now()).empty());
-    const auto frames = p.feed(f.data() + 20, f.size() - 20, Clock::now());
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].payload.size(), 34u);
 }
 
 TEST(FrameParser, StaysBoundedUnderEndlessNoise) {

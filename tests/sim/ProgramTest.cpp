@@ -24,6 +24,17 @@ bool parse(std::vector<std::string> args, CommandLine& cl, std::string& error) {
     return parseCommandLine(args, cl, error);
 }
 
+// Makes sure a failed expectation never leaves the program running behind the test.
+struct ChildGuard {
+    pid_t pid = 0;
+    ~ChildGuard() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
 }  // namespace
 
 TEST(CommandLine, ReadsEveryOption) {
@@ -83,8 +94,10 @@ TEST(Program, PrintsThePathServesAndStopsCleanlyOnSigterm) {
     char seed[] = "--seed";
     char seedValue[] = "3";
     char* argv[] = {bin, seed, seedValue, nullptr};
+    ChildGuard child;
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, bin, &actions, nullptr, argv, environ), 0);
+    child.pid = pid;
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
 
@@ -117,6 +130,7 @@ TEST(Program, PrintsThePathServesAndStopsCleanlyOnSigterm) {
     ::kill(pid, SIGTERM);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    child.pid = 0;
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

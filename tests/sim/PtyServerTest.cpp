@@ -110,14 +110,6 @@ TEST_F(PtyTest, DroppedRequestsGetNoAnswerUntilTheThirdAttempt) {
     EXPECT_EQ(sim->received().size(), 3u);
 }
 
-TEST_F(PtyTest, GarbageBeforeARequestIsIgnored) {
-    startWith();
-    const Bytes junk = {0x00, 0xAA, 0x01, 0xAA, 0x55, 0xF0};
-    ASSERT_EQ(::write(fd, junk.data(), junk.size()), static_cast<ssize_t>(junk.size()));
-    send(fd, 2, control(0xCC));
-    EXPECT_EQ(readFrame(fd), encodeFrame(2, {4, 0x21, 0, 0x55, 0, 0}));
-}
-
 TEST_F(PtyTest, InjectedRawReplyReplacesTheAnswerButTheRequestStillActs) {
     startWith();
     sim->injectRawReply({0xAA, 0x55, 0xFF, 0x02, 0x01});
