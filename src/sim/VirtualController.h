@@ -41,7 +41,7 @@ public:
 
     // Creates the pseudo-terminal, starts serving on a thread and returns the slave path.
     // Throws std::system_error when no pseudo-terminal can be created. A second call returns
-    // the same path.
+    // the same path; a stopped controller is not started again (make a new one).
     std::string start();
     void stop();
     const std::string& path() const;
