@@ -55,8 +55,10 @@ int commandInfo(const CliOptions& o, CLPGDevice& device, std::ostream& out, std:
 {
     if (const int rc = connectDevice(o, device, err); rc != ExitOk)
         return rc;
-    // The connection already read the identity; read it again only when that failed silently.
-    if (!device.readIdentity()) {
+    // Connecting read the identity already; demo mode fills the demo identity here.
+    if (device.isDemo())
+        device.readIdentity();
+    if (!device.identityKnown()) {
         err << "tarvola-cli: the controller did not send its identity\n";
         return ExitRefused;
     }

@@ -102,6 +102,8 @@ public:
     bool isConnected() const { return m_connected; }
     bool diagnosticsAllowed() const { return m_diagAllowed; }
     bool nativeByteOrder() const { return m_nativeByteOrder; }
+    // True once the identity has been read (or filled with the demo identity) on this connection.
+    bool identityKnown() const { return m_identityKnown; }
     void setDemo(bool demo);
     void setConnected(bool connected) { m_connected = connected; }
     const LinkTiming& timing() const { return m_timing; }
@@ -233,6 +235,7 @@ private:
     std::atomic<bool> m_nativeByteOrder{true};
     std::atomic<bool> m_diagAllowed{true};
     std::atomic<std::uint8_t> m_demoWorkMode{ModePetrol};
+    std::atomic<bool> m_identityKnown{false};
 
     CMutex m_exchangeLock;
 };

@@ -117,12 +117,14 @@ bool CLPGDevice::readIdentity()
         m_settings.m_devInfo.m_version = 768;
         m_settings.m_devInfo.m_serial = "qx001";
         m_settings.m_devInfo.m_serialEnciphered = false;
+        m_identityKnown = true;
         return true;
     }
     std::array<std::uint8_t, kIdentityReplySize> payload{};
     if (!controlRead("readIdentity", sub::Identity, code::Identity, payload))
         return false;
     decodeIdentity(payload, m_settings.m_devInfo);
+    m_identityKnown = true;
     return true;
 }
 

@@ -185,6 +185,7 @@ bool CLPGDevice::initialRead()
     if (m_demo)
         return true;
     m_connected = false;
+    m_identityKnown = false;
     if (!checkLink())
         return false;
     if (!readIdentity())
