@@ -1,0 +1,65 @@
+// The link with the production timing record: a silent controller costs about one second per
+// attempt, and a late reply completes only in the exchange that reads twice.
+
+#include <gtest/gtest.h>
+
+#include "VirtualController.h"
+#include "link/CLPGDevice.h"
+#include "platform/Clock.h"
+
+using namespace tarvola;
+
+TEST(RealTiming, ControllerWorksWithTheStandardConstants)
+{
+    sim::VirtualController sim;
+    const auto path = sim.start();
+    CSilentPrompt prompt;
+    CLPGDevice device(prompt, LinkTiming::standard(), AppConfig("/nonexistent/real-timing.conf"));
+    ASSERT_TRUE(device.openPort(path));
+    EXPECT_EQ(device.m_settings.m_devInfo.m_version, 0x0206);
+    MapBlock map{};
+    EXPECT_TRUE(device.readMapBlock(map));
+    EXPECT_TRUE(device.switchToGas()); // one 500 ms pause
+}
+
+TEST(RealTiming, SilentLinkCheckGivesUpAfterFiveSeconds)
+{
+    sim::VirtualController sim;
+    const auto path = sim.start();
+    CSilentPrompt prompt;
+    CLPGDevice device(prompt, LinkTiming::standard(), AppConfig("/nonexistent/real-timing.conf"));
+    ASSERT_TRUE(device.openPort(path));
+    sim.dropNext(5);
+    const auto began = SteadyClock::now();
+    EXPECT_FALSE(device.checkLink());
+    const auto took = elapsedMs(began);
+    EXPECT_GE(took, 5 * 1000); // 4 bytes asked: 1004 ms each
+    EXPECT_LT(took, 6500);
+}
+
+TEST(RealTiming, LateReplyCompletesInSendReceiveOnly)
+{
+    sim::VirtualController sim;
+    const auto path = sim.start();
+    CSilentPrompt prompt;
+    CLPGDevice device(prompt, LinkTiming::standard(), AppConfig("/nonexistent/real-timing.conf"));
+    ASSERT_TRUE(device.openPort(path));
+    sim.setFault(sim::Fault::Late, 0.0, 0);
+
+    ExchangeBuffer b{};
+    b[0] = 13;
+    std::uint8_t len = 6, code = 2;
+    EXPECT_TRUE(device.sendReceive(b, len, code));
+    EXPECT_EQ(code, 8);
+
+    // The poll's exchange does not wait for stragglers.
+    ExchangeBuffer p{};
+    p[0] = 6;
+    len = 6;
+    code = 2;
+    EXPECT_EQ(device.sendReceiveStatus(p, len, code), 2);
+    sim.setFault(sim::Fault::None, 0.0, -1);
+    sleepMs(1500); // let the held-back tail go by
+    DiagPayload s{};
+    EXPECT_EQ(device.pollDiagnostics(s), PollRead);
+}
