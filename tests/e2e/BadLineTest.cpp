@@ -1,0 +1,58 @@
+// A misbehaving line: garbage, corrupted and cut replies, and a controller that vanishes mid-frame.
+// Every exchange must fail cleanly, and the retries of the commands must carry them through noise.
+
+#include "SimFixture.h"
+
+using namespace tarvola;
+using namespace tarvola::test;
+
+TEST_F(SimLink, CommandsGetThroughAnOccasionallyNoisyLine)
+{
+    start();
+    sim->setFault(sim::Fault::Noise, 0.3, 0);
+    for (int i = 0; i < 10; ++i) {
+        std::array<std::uint8_t, 28> base{};
+        EXPECT_TRUE(device->readSettingsBlock(SettingsBlock::Base, base)) << i;
+        MapBlock map{};
+        EXPECT_TRUE(device->readMapBlock(map)) << i;
+    }
+}
+
+TEST_F(SimLink, EverySpoiledReplyIsAFailedAttempt)
+{
+    LinkTiming t = quickTiming();
+    t.attempts = 2;
+    t.readTimeoutConstantMs = 100;
+    for (auto fault : {sim::Fault::Corrupt, sim::Fault::BadStart, sim::Fault::Truncate, sim::Fault::Noise,
+                       sim::Fault::Silent}) {
+        start({}, t);
+        sim->setFault(fault, 0.0, 0);
+        device->m_settings.m_devInfo.m_statistic = {1, 2, 3};
+        EXPECT_FALSE(device->readStatistics()) << sim::faultName(fault);
+        EXPECT_EQ(device->m_settings.m_devInfo.m_statistic.gas, 1u);
+        EXPECT_EQ(sim->received().size(), 2u) << sim::faultName(fault);
+        // The line recovers as soon as the controller does.
+        sim->setFault(sim::Fault::None, 0.0, -1);
+        EXPECT_TRUE(device->readStatistics()) << sim::faultName(fault);
+        TearDown();
+    }
+}
+
+TEST_F(SimLink, ControllerVanishingMidFrameFailsCleanly)
+{
+    start();
+    sim->vanishMidFrame();
+    bool ok = true;
+    try {
+        ok = device->readIdentity();
+    } catch (const CRSError& e) {
+        ok = false;
+        EXPECT_EQ(e.code(), CRSError::CantReadWrite);
+    }
+    EXPECT_FALSE(ok);
+    // The port is gone: the next command reports it as a port error.
+    std::array<std::uint8_t, 4> flags{};
+    EXPECT_THROW(device->readErrorFlags(flags), CRSError);
+    // And the search for a controller on it quietly finds nothing.
+    EXPECT_FALSE(device->openPort(path));
+}
