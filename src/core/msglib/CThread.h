@@ -15,9 +15,10 @@ class CThreadManager;
 // nor a CThreadManager that runs it ever deletes it.
 //
 // Lifetime: destroying a thread object that started its thread with create() joins that thread,
-// so the object never leaves a running std::thread behind; but by then the derived part is gone,
-// so destroy it only after isRunning() turned false. A thread run by a CThreadManager is detached
-// by the manager and obeys the manager's rule instead (see CThreadManager.h).
+// so no std::thread is ever left joinable; but by then the derived part is gone, so call join()
+// first (or wait for isRunning() to turn false) when run() uses members of a derived class. A
+// thread run by a CThreadManager is detached by the manager and obeys the manager's rule instead
+// (see CThreadManager.h).
 //
 // A body must not let an exception escape: as with any std::thread, that ends the program.
 class CThread {
@@ -83,7 +84,7 @@ private:
     std::atomic<CThreadManager*> m_manager{nullptr};
 };
 
-// A thread that may be given a start routine; the manager's reaper is one.
+// The base of the manager's reaper; like CThread it may be given a start routine.
 class CSemThread : public CThread {
 public:
     explicit CSemThread(StartRoutine routine = nullptr) : CThread(std::move(routine)) {}

@@ -64,7 +64,9 @@ public:
     // Stops the manager: no thread may be added any more, and stop() returns once every worker has
     // ended and the reaper with them. When the caller holds `callerLock` and workers still run, the
     // lock is released while they finish (they may need it) and held again when stop() returns.
-    // A second call returns at once. Raises CThreadError -1 "CThreadManager::stop()" when called
+    // The manager's lock is not held while stop() waits, so count() and contains() still answer
+    // and the reaper can go on taking ended workers off the list. Several threads may call stop();
+    // once it has returned, a further call returns at once. Raises CThreadError -1 "CThreadManager::stop()" when called
     // from a thread that this manager runs, which would wait for itself.
     void stop(CMutex* callerLock = nullptr);
 
@@ -83,9 +85,8 @@ private:
     std::deque<CThread*> m_threads;
     std::queue<CThread*> m_finished;
     CMutex m_finishedLock;
-    // Pulsed when the reaper ends, for anyone who waits with a time-out. stop() cannot rely on a
-    // pulse, which passes unseen when it comes before the wait begins; it waits for the latched
-    // m_reaperEnded instead.
+    // Pulsed when the reaper ends. stop() does not wait on the pulse, which passes unseen when it
+    // comes before the wait begins; it waits under m_lock for the latched m_reaperEnded instead.
     CEvent m_reaperEnd;
     // One unit for each ended worker, and one from stop() to wake an idle reaper.
     CSemaphore m_semaphore{0};
