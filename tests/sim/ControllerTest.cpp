@@ -20,21 +20,6 @@ struct ControllerTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ControllerTest, LinkCheckMarksOurControllerAndAllowsDiagnostics) {
-    const Reply r = ask(2, control(0xCC));
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.payload, (Bytes{4, 0x21, 0x00, 0x55, 0, 0}));
-}
-
-TEST(ControllerOptions, NoDiagLinkCheckCarriesAnotherValue) {
-    SimOptions o;
-    o.noDiag = true;
-    Controller c(o, Clock::now());
-    const Reply r = c.handle(2, control(0xCC), Clock::now());
-    EXPECT_EQ(r.payload[1], 0x21);
-    EXPECT_NE(getBE16(&r.payload[2]), 85);
-}
-
 TEST_F(ControllerTest, IdentityFieldsAreBigEndian) {
     const Reply r = ask(2, control(13));
     ASSERT_EQ(r.code, 8);
@@ -108,18 +93,6 @@ TEST_F(ControllerTest, FactoryCorrectionsSetupAndSensorBlocks) {
     EXPECT_EQ(sensors.payload[26], 1);
 }
 
-TEST_F(ControllerTest, BlockWriteIsReadBackAndCounted) {
-    const Reply before = ask(2, control(17));
-    Bytes corr(16, 0);
-    for (std::size_t i = 0; i < 8; ++i) putBE16(&corr[2 * i], static_cast<std::uint16_t>(300 + i));
-    EXPECT_TRUE(isAck(ask(15, corr)));
-    EXPECT_EQ(ask(2, control(22)).payload, corr);
-    EXPECT_DOUBLE_EQ(c.memory().mainCorrectionMs(3), 303 * 0.004);
-    const Reply after = ask(2, control(17));
-    ASSERT_EQ(after.code, 12);
-    EXPECT_EQ(getBE16(&after.payload[8]), getBE16(&before.payload[8]) + 1);
-}
-
 TEST_F(ControllerTest, WrongLengthsAndUnknownCodesAreRefused) {
     EXPECT_TRUE(isRefusal(ask(3, Bytes(27, 0))));
     EXPECT_TRUE(isRefusal(ask(2, Bytes(5, 0))));
@@ -151,20 +124,6 @@ TEST_F(ControllerTest, MemoryReadCarriesItsAddressBigEndianAndRefusesTheEnd) {
     EXPECT_TRUE(isRefusal(ask(5, w)));
 }
 
-TEST_F(ControllerTest, MapEditsThroughCommandsKeepTheCheckValue) {
-    EXPECT_TRUE(isAck(ask(13, {2, 3, 2, 2, 1, 100 + 7})));
-    EXPECT_EQ(FuelMap::percent(c.memory(), 3, 4), 7);
-    EXPECT_EQ(FuelMap::storedCheck(c.memory()), FuelMap::checkValue(c.memory().mapBlock()));
-    // setMapCell: row, column, then value + 100 low byte first.
-    EXPECT_TRUE(isAck(ask(14, {5, 6, 100 - 12, 0})));
-    EXPECT_EQ(FuelMap::percent(c.memory(), 5, 6), -12);
-    EXPECT_EQ(FuelMap::storedCheck(c.memory()), FuelMap::checkValue(c.memory().mapBlock()));
-    EXPECT_TRUE(isRefusal(ask(14, {19, 0, 100, 0})));
-    EXPECT_TRUE(isAck(ask(2, control(20))));
-    EXPECT_EQ(FuelMap::percent(c.memory(), 5, 6), 0);
-    EXPECT_TRUE(isAck(ask(2, control(19))));
-}
-
 TEST_F(ControllerTest, PlainPointMapsAreLittleEndian) {
     c.pointMaps().petrol.add(2, 3.0);  // 750 units of 0.004 ms
     const Reply r = ask(2, control(30));
@@ -179,27 +138,6 @@ TEST_F(ControllerTest, PlainPointMapsAreLittleEndian) {
     EXPECT_TRUE(isRefusal(ask(2, control(36))));
     EXPECT_TRUE(isAck(ask(2, control(28))));
     EXPECT_EQ(getLE16(&ask(2, control(30)).payload[186]), 0u);
-}
-
-TEST(ControllerVariant, AnswersItsOwnSubCodesBigEndianAndRefusesThePlainOnes) {
-    SimOptions o;
-    o.variant = 0x21;
-    const auto t0 = Clock::now();
-    Controller c(o, t0);
-    c.pointMaps().gas.add(1, 4.0);  // 1000 units
-    const Reply g = c.handle(2, control(38), t0);
-    ASSERT_EQ(g.code, 29);
-    ASSERT_EQ(g.payload.size(), 188u);
-    EXPECT_EQ(getBE32(&g.payload[4]), 1000u);
-    EXPECT_EQ(getBE16(&g.payload[126]), 1u);
-    EXPECT_EQ(getBE16(&g.payload[186]), 1u);
-    EXPECT_EQ(c.handle(2, control(37), t0).code, 28);
-    EXPECT_EQ(c.handle(2, control(36), t0).code, 1);
-    EXPECT_TRUE(isRefusal(c.handle(2, control(6), t0)));
-    EXPECT_TRUE(isRefusal(c.handle(2, control(30), t0)));
-    EXPECT_TRUE(isRefusal(c.handle(2, control(31), t0)));
-    EXPECT_EQ(c.handle(2, control(14), t0).payload[25], 3);
-    EXPECT_EQ(c.handle(2, control(13), t0).payload[29], 0x21);
 }
 
 TEST_F(ControllerTest, LiveSampleLayout) {
@@ -261,32 +199,6 @@ TEST_F(ControllerTest, BusRequestsAnswerLittleEndianAndOnlyWhileConnected) {
     const Reply off = ask(25, q);
     ASSERT_EQ(off.code, 24);
     EXPECT_EQ(off.payload, (Bytes{0, 0}));
-}
-
-TEST_F(ControllerTest, FirmwareProgrammingSession) {
-    EXPECT_TRUE(isAck(ask(250, Bytes{'Q', 'M', '2', '0', '4', '8', '1', '7'})));
-    EXPECT_TRUE(c.programming());
-    // A programming controller is not a diagnostic controller.
-    EXPECT_TRUE(isRefusal(ask(2, control(0xCC))));
-    EXPECT_TRUE(isRefusal(ask(2, control(6))));
-
-    Bytes block(130, 0);
-    putLE16(&block[0], 4096);
-    block[2] = 0x12;
-    block[129] = 0x34;
-    EXPECT_TRUE(isAck(ask(251, block)));
-    putLE16(&block[0], 128);
-    EXPECT_TRUE(isAck(ask(251, block)));
-    EXPECT_EQ(c.firmwareWordAddresses(), (std::vector<std::uint16_t>{4096, 128}));
-    EXPECT_EQ(c.flash()[8192], 0x12);
-    EXPECT_EQ(c.flash()[8192 + 127], 0x34);
-    EXPECT_EQ(c.flash()[8192 + 128], 0xFF);
-
-    EXPECT_TRUE(isAck(ask(2, control(96))));
-    EXPECT_TRUE(c.programming());
-    EXPECT_TRUE(isAck(ask(2, control(10))));
-    EXPECT_FALSE(c.programming());
-    EXPECT_TRUE(isAck(ask(2, control(0xCC))));
 }
 
 TEST_F(ControllerTest, ErrorFlagsAreClearedByTheResetRequest) {

@@ -99,41 +99,6 @@ TEST_F(PtyTest, AnswersTheLinkCheckAndSurvivesAReopen) {
     EXPECT_LE(got[0].at, got[1].at);
 }
 
-TEST_F(PtyTest, DroppedRequestsGetNoAnswerUntilTheThirdAttempt) {
-    startWith();
-    sim->dropNext(2);
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        send(fd, 2, control(0xCC));
-        const Bytes r = readFrame(fd, 250);
-        EXPECT_EQ(!r.empty(), attempt == 3) << "attempt " << attempt;
-    }
-    EXPECT_EQ(sim->received().size(), 3u);
-}
-
-TEST_F(PtyTest, InjectedRawReplyReplacesTheAnswerButTheRequestStillActs) {
-    startWith();
-    sim->injectRawReply({0xAA, 0x55, 0xFF, 0x02, 0x01});
-    send(fd, 2, control(1));  // switch to gas
-    EXPECT_EQ(readBytes(fd, 5, 500), (Bytes{0xAA, 0x55, 0xFF, 0x02, 0x01}));
-    EXPECT_EQ(sim->workMode(), 3);
-    sim->setWorkMode(2);
-    EXPECT_EQ(sim->workMode(), 2);
-}
-
-TEST_F(PtyTest, FaultsAfterNGoodReplies) {
-    SimOptions o;
-    o.fault = Fault::BadStart;
-    o.faultAfter = 1;
-    startWith(o);
-    send(fd, 2, control(0xCC));
-    EXPECT_EQ(readFrame(fd)[0], 0xAA);
-    send(fd, 2, control(0xCC));
-    EXPECT_EQ(readFrame(fd)[0], 0x55);
-    sim->setFault(Fault::None, 0, -1);
-    send(fd, 2, control(0xCC));
-    EXPECT_EQ(readFrame(fd)[0], 0xAA);
-}
-
 TEST_F(PtyTest, PacedReplyTakesTheWireTimeOfBothFrames) {
     SimOptions o;
     o.pace = true;
@@ -146,42 +111,6 @@ TEST_F(PtyTest, PacedReplyTakesTheWireTimeOfBothFrames) {
     const double wire = std::chrono::duration<double, std::milli>(wireTime(12 + 88)).count();
     EXPECT_GE(elapsed, wire * 0.98);
     EXPECT_LE(elapsed, wire * 1.15 + 10.0) << "scheduling slack on a shared machine";
-}
-
-TEST_F(PtyTest, LateReplyHoldsItsTailBack) {
-    SimOptions o;
-    o.fault = Fault::Late;
-    startWith(o);
-    send(fd, 2, control(0xCC));
-    const auto begin = Clock::now();
-    const Bytes head = readBytes(fd, 12, 900);
-    EXPECT_EQ(head.size(), 9u);
-    const Bytes tail = readBytes(fd, 3, 1500);
-    const double waited = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-    EXPECT_EQ(tail.size(), 3u);
-    EXPECT_GT(waited, 1100);
-    Bytes whole = head;
-    whole.insert(whole.end(), tail.begin(), tail.end());
-    EXPECT_EQ(whole, encodeFrame(2, {4, 0x21, 0, 0x55, 0, 0}));
-}
-
-TEST_F(PtyTest, VanishingClosesTheTerminal) {
-    startWith();
-    sim->vanish();
-    bool closed = false;
-    readBytes(fd, 1, 500, &closed);
-    EXPECT_TRUE(closed);
-    EXPECT_LT(openPort(path), 0);
-}
-
-TEST_F(PtyTest, VanishingMidFrameDeliversHalfAReplyFirst) {
-    startWith();
-    sim->vanishMidFrame();
-    send(fd, 2, control(0xCC));
-    bool closed = false;
-    const Bytes half = readBytes(fd, 12, 2000, &closed);
-    EXPECT_EQ(half.size(), 6u);
-    EXPECT_TRUE(closed);
 }
 
 TEST_F(PtyTest, StopEndsServingPromptlyEvenDuringALateReply) {

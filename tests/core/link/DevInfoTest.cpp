@@ -63,17 +63,6 @@ TEST(DevInfo, SerialIsPlainOnlyInItsExactShape)
     EXPECT_EQ(info.m_serial, "abc9xyz");
 }
 
-TEST(DevInfo, ShortRepliesReadAsZeros)
-{
-    CDevInfo info;
-    info.m_injCount = 6;
-    const std::array<std::uint8_t, 4> shortPayload{1, 0, 0, 0};
-    decodeIdentity(shortPayload, info);
-    EXPECT_EQ(info.m_flags1, 1u);
-    EXPECT_EQ(info.m_injCount, 0);
-    EXPECT_TRUE(info.m_serialEnciphered);
-}
-
 TEST(DevInfo, Statistics)
 {
     CStatistic s;

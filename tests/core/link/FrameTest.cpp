@@ -113,16 +113,6 @@ TEST(Frame, CodesWithoutARowAreNotTouched)
     }
 }
 
-TEST(Frame, ConversionIsItsOwnInverse)
-{
-    for (const auto& row : replyRows()) {
-        ExchangeBuffer b = pattern();
-        convertReplyPayload(row.code, b);
-        convertReplyPayload(row.code, b);
-        EXPECT_EQ(b, pattern());
-    }
-}
-
 TEST(Frame, FieldAccessIsLittleEndianAndBounded)
 {
     std::array<std::uint8_t, 6> b{};
