@@ -73,19 +73,6 @@ TEST_F(EngineTest, PetrolReturnTakesHalfTheEmulatorDelayInTotal) {
     EXPECT_EQ(engine.workMode(), 2);
 }
 
-TEST_F(EngineTest, PetrolRequestDuringGasSwitchCancelsTheRest) {
-    const auto T = t0 + ms(1000);
-    at(T);
-    engine.requestGas(T, memory);
-    at(T + ms(1100));
-    ASSERT_EQ(engine.gasMask(), 0x3);
-    engine.requestPetrol(T + ms(1100), memory);
-    at(T + ms(1100 + 250));
-    EXPECT_EQ(engine.workMode(), 2);
-    at(T + ms(5000));
-    EXPECT_EQ(engine.gasMask(), 0);
-}
-
 TEST_F(EngineTest, ZeroEmulatorDelaySwitchesEveryCylinderAtOnce) {
     setEmulatorDelaySteps(0);
     at(t0 + ms(100));
@@ -154,38 +141,3 @@ TEST_F(EngineTest, MainCorrectionCalibrationConverges) {
     EXPECT_LT(c, 2.5);
 }
 
-TEST_F(EngineTest, StatisticsCountRunningTimeByFuel) {
-    at(t0 + std::chrono::seconds(10));
-    engine.forceMode(3);
-    at(t0 + std::chrono::seconds(15));
-    EXPECT_EQ(engine.petrolMilliseconds(), 10000u);
-    EXPECT_EQ(engine.gasMilliseconds(), 5000u);
-    engine.setRunning(false);
-    at(t0 + std::chrono::seconds(20));
-    EXPECT_EQ(engine.gasMilliseconds(), 5000u);
-    const EngineSnapshot s = engine.snapshot();
-    EXPECT_EQ(s.rpm, 0);
-    EXPECT_EQ(s.petrolMs[0], 0);
-    EXPECT_EQ(getBE16(&encodeLiveSample(s, memory)[16]), 0);
-}
-
-TEST(EngineDeterminism, SameSeedSameSamplesOtherSeedOtherSamples) {
-    ControllerMemory memory;
-    const auto t0 = Clock::time_point(std::chrono::hours(1));
-    auto run = [&](std::uint64_t seed) {
-        PointMapPair maps;
-        EngineModel e(4, seed, t0, StartMode::Petrol, true);
-        e.advanceTo(t0 + ms(3333), memory, maps);
-        return encodeLiveSample(e.snapshot(), memory);
-    };
-    EXPECT_EQ(run(5), run(5));
-    EXPECT_NE(run(5), run(6));
-}
-
-TEST(LiveSampleCodes, NegativeGasCorrectionsTravelAboveSixtyThousand) {
-    EXPECT_EQ(gasCorrectionCode(0.0), 0);
-    EXPECT_EQ(gasCorrectionCode(1.0), 40);
-    EXPECT_EQ(gasCorrectionCode(-0.025), 65534);
-    EXPECT_EQ(gasCorrectionCode(-1000.0), 60001);
-    EXPECT_EQ(gasCorrectionCode(5000.0), 60000);
-}

@@ -69,30 +69,3 @@ TEST(FuelMap, RectanglesReachingPastTheEdgeAreCut) {
     EXPECT_TRUE(checkIsRight(m));
 }
 
-TEST(FuelMap, ClearKeepsTheFlagsByte) {
-    ControllerMemory m;
-    FuelMap map(m);
-    m.mapBlock()[ControllerMemory::kMapFlagsOffset] = 1;
-    ASSERT_TRUE(map.setCell(4, 4, 130));
-    map.clear();
-    EXPECT_EQ(FuelMap::percent(m, 4, 4), 0);
-    EXPECT_EQ(FuelMap::flags(m), 1);
-    EXPECT_TRUE(checkIsRight(m));
-}
-
-TEST(FuelMap, OperatingPointCells) {
-    int row = -1;
-    int column = -1;
-    FuelMap::cellFor(999, 0.4, false, row, column);
-    EXPECT_EQ(row, 0);
-    EXPECT_EQ(column, 0);
-    FuelMap::cellFor(7500, 25, false, row, column);
-    EXPECT_EQ(row, 18);
-    EXPECT_EQ(column, 14);
-    FuelMap::cellFor(1000, 2.0, false, row, column);
-    EXPECT_EQ(row, 1);
-    EXPECT_EQ(column, 1);
-    FuelMap::cellFor(2600, 2.6, true, row, column);  // half-millisecond rows: 5.2
-    EXPECT_EQ(row, 4);
-    EXPECT_EQ(column, 4);
-}

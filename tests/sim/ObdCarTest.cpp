@@ -82,23 +82,6 @@ TEST(ObdCar, ServiceFourClearsTheCodesAndTheLamp) {
     EXPECT_EQ(none[0].data[2], 0);
 }
 
-TEST(ObdCar, OtherBusesAndFiltersDecideWhoAnswers) {
-    ObdCar car;
-    BusQuery q = query(1, 0x1C);
-    q.requestId = 0x18DA00F1;
-    q.filterId = 0x18DAF100;
-    q.filterMask = 0x18DAF100;
-    const auto extended = car.answer(q, idle());
-    ASSERT_EQ(extended.size(), 1u);
-    EXPECT_EQ(extended[0].id, 0x18DAF110u);
-    q.filterId = 0x7E0;
-    q.filterMask = 0x7F0;
-    EXPECT_TRUE(car.answer(q, idle()).empty());
-    q = query(1, 0x1C);
-    q.requestId = 0x7E5;
-    EXPECT_TRUE(car.answer(q, idle()).empty());
-}
-
 TEST(ObdCar, GatewayReplyIsLittleEndianAndBoundedByTheFrameLength) {
     BusFrame f;
     f.id = 0x18DAF110;

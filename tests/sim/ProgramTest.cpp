@@ -37,31 +37,6 @@ struct ChildGuard {
 
 }  // namespace
 
-TEST(CommandLine, ReadsEveryOption) {
-    CommandLine cl;
-    std::string error;
-    ASSERT_TRUE(parse({"--variant", "0x21", "--injectors", "6", "--version", "0x0300", "--no-diag", "--fault",
-                       "truncate", "--fault-rate", "0.25", "--fault-after", "10", "--seed", "99", "--pace", "--start",
-                       "gas", "--warm", "--drive", "--link", "/tmp/x"},
-                      cl, error))
-        << error;
-    EXPECT_EQ(cl.sim.variant, 0x21);
-    EXPECT_EQ(cl.sim.injectors, 6);
-    EXPECT_EQ(cl.sim.version, 0x0300);
-    EXPECT_TRUE(cl.sim.noDiag);
-    EXPECT_EQ(cl.sim.fault, Fault::Truncate);
-    EXPECT_DOUBLE_EQ(cl.sim.faultRate, 0.25);
-    EXPECT_EQ(cl.sim.faultAfter, 10);
-    EXPECT_EQ(cl.sim.seed, 99u);
-    EXPECT_TRUE(cl.sim.pace);
-    EXPECT_EQ(cl.sim.start, EngineStart::Gas);
-    EXPECT_TRUE(cl.sim.warm);
-    EXPECT_TRUE(cl.sim.driveCycle);
-    EXPECT_EQ(cl.linkPath, "/tmp/x");
-    ASSERT_TRUE(parse({"--version", "518"}, cl, error));
-    EXPECT_EQ(cl.sim.version, 518);
-}
-
 TEST(CommandLine, RefusesBadValues) {
     CommandLine cl;
     std::string error;
