@@ -1,5 +1,6 @@
 #include "CliApp.h"
 
+#include <cstdio>
 #include <ostream>
 
 #include "CliOptions.h"
@@ -12,6 +13,15 @@
 namespace tarvola::cli {
 
 namespace {
+
+// The counters run in half seconds; a fitter reads hours and minutes.
+std::string hoursText(std::uint32_t halfSeconds)
+{
+    const std::uint32_t minutes = halfSeconds / 120;
+    char text[32];
+    std::snprintf(text, sizeof text, "%u h %02u min", minutes / 60, minutes % 60);
+    return text;
+}
 
 int commandPorts(const CliOptions& o, std::ostream& out)
 {
@@ -94,8 +104,8 @@ int commandInfo(const CliOptions& o, CLPGDevice& device, std::ostream& out, std:
             << "Flags:           " << info.m_flags1 << ", " << info.m_flags2 << '\n'
             << "Variant:         " << static_cast<unsigned>(info.m_deviceID) << '\n';
         if (haveStatistics)
-            out << "Time on petrol:  " << info.m_statistic.gas / 2 << " s\n"
-                << "Time on gas:     " << info.m_statistic.lpg / 2 << " s\n"
+            out << "Time on petrol:  " << hoursText(info.m_statistic.gas) << '\n'
+                << "Time on gas:     " << hoursText(info.m_statistic.lpg) << '\n'
                 << "Modifications:   " << info.m_statistic.modify << '\n';
         out << "Live diagnostics " << (device.diagnosticsAllowed() ? "allowed" : "not allowed") << '\n';
     }
