@@ -26,6 +26,8 @@
 #include "link/LinkTiming.h"
 #include "maps/MapBlock.h"
 #include "maps/PointMap.h"
+#include "monitor/CDiagData.h"
+#include "monitor/CLPGDeviceErr.h"
 #include "msglib/CMutex.h"
 #include "platform/AppConfig.h"
 #include "platform/IUserPrompt.h"
@@ -48,7 +50,11 @@ public:
 class IDeviceListener {
 public:
     virtual ~IDeviceListener() = default;
+    // The device connected, disconnected or entered demo mode (on the thread that did it).
     virtual void connectionChanged() {}
+    // The polling thread gave up on the controller: the face starts its reconnect timer (1000 ms).
+    // Called from the polling thread; the face must hand it over to its own thread.
+    virtual void controllerLost() {}
 };
 
 // The settings blocks with their own read request and write command.
@@ -87,12 +93,12 @@ constexpr std::size_t kFirmwareBlockSize = 128;
 constexpr std::uint32_t kFirmwareEndWordAddress = 45056;
 constexpr const char* kProgrammingAccessCode = "QM204817";
 
-class CLPGDevice {
+class CLPGDevice : public CLPGDeviceErr {
 public:
     // The prompt shows the few messages the link itself gives; the config file remembers the port.
     explicit CLPGDevice(IUserPrompt& prompt, LinkTiming timing = LinkTiming::standard(),
                         AppConfig config = AppConfig(), std::unique_ptr<CSerialPort> port = nullptr);
-    virtual ~CLPGDevice();
+    ~CLPGDevice() override;
     CLPGDevice(const CLPGDevice&) = delete;
     CLPGDevice& operator=(const CLPGDevice&) = delete;
 
@@ -114,6 +120,18 @@ public:
     void setListener(IDeviceListener* listener) { m_listener = listener; }
     // The work mode that demo mode reports (2 petrol, 3 gas); the switch commands set it.
     std::uint8_t demoWorkMode() const { return m_demoWorkMode; }
+    IDeviceListener* listener() const { return m_listener; }
+
+    // ---- live samples ----
+    CDiagData& diagData() { return m_diagData; }
+    const CDiagData& diagData() const { return m_diagData; }
+    // The polling-on flag: the polling thread runs while it is set.
+    bool pollingOn() const { return m_pollingOn; }
+    // Starts the polling thread when diagnostics are allowed (recording to `recordingPath` when it can
+    // be opened; the single backslash means no recording). False when polling was not started.
+    bool startDiagnostics(const std::string& recordingPath = "\\");
+    // Clears the polling-on flag and waits for the polling thread to end (it closes its recording).
+    void stopDiagnostics();
 
     // ---- exchanges ----
     // Sends LEN = length, CODE = code and the first `length` bytes of buffer; on success returns true
@@ -140,6 +158,16 @@ public:
     bool connect();
     // Only for tests: forget that "Brak połączenia" was shown in this run.
     static void resetNoLinkMessageForTesting();
+
+    // ---- the settings record, block by block, through the record's encodings ----
+    // Reads a block and decodes it into m_settings (only that block's fields; nothing on failure).
+    // In demo mode succeeds and leaves the record as it is.
+    bool readSettings(SettingsBlock block);
+    // Encodes a block from m_settings and writes it (the base block carries this PC's stamp).
+    bool writeSettings(SettingsBlock block);
+    // The fuel map: m_injMapTable and m_corrMap.m_flags through the map block.
+    bool readMap();
+    bool writeMap();
 
     // ---- commands ----
     bool readIdentity();                                   // into m_settings.m_devInfo
@@ -215,6 +243,8 @@ protected:
     bool blockWrite(const char* operation, std::uint8_t code, std::span<const std::uint8_t> payload, int attempts);
     bool firmwareRequest(const char* operation, std::uint8_t subCode);
     bool readPointMap(bool gas, CPointMap& map);
+    // The simulated sample of demo mode.
+    int demoPoll(DiagPayload& sample);
     void notifyConnectionChanged();
 
 private:
@@ -230,6 +260,7 @@ private:
     IFrameObserver* m_observer = nullptr;
     IDeviceListener* m_listener = nullptr;
 
+    std::atomic<bool> m_pollingOn{false};
     std::atomic<bool> m_demo{false};
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_nativeByteOrder{true};
@@ -238,6 +269,7 @@ private:
     std::atomic<bool> m_identityKnown{false};
 
     CMutex m_exchangeLock;
+    CDiagData m_diagData;
 };
 
 } // namespace tarvola

@@ -403,13 +403,8 @@ bool CLPGDevice::setActiveInjectors(std::uint8_t mask)
 
 int CLPGDevice::pollDiagnostics(DiagPayload& sample)
 {
-    if (m_demo) {
-        // The demo sample sequence belongs to the live monitor; here only the work mode is reported.
-        sleepMs(m_timing.demoPollPauseMs);
-        sample.fill(0);
-        sample[0] = m_demoWorkMode;
-        return PollRead;
-    }
+    if (m_demo)
+        return demoPoll(sample);
     ExchangeBuffer buffer{};
     buffer[0] = m_settings.m_devInfo.m_deviceID == kVariantDeviceId ? sub::PollVariant : sub::Poll;
     std::uint8_t length = 6;
