@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "CliCommands.h"
 #include "CliOptions.h"
 #include "CliPrompt.h"
 #include "Json.h"
@@ -13,15 +14,6 @@
 namespace tarvola::cli {
 
 namespace {
-
-// The counters run in half seconds; a fitter reads hours and minutes.
-std::string hoursText(std::uint32_t halfSeconds)
-{
-    const std::uint32_t minutes = halfSeconds / 120;
-    char text[32];
-    std::snprintf(text, sizeof text, "%u h %02u min", minutes / 60, minutes % 60);
-    return text;
-}
 
 int commandPorts(const CliOptions& o, std::ostream& out)
 {
@@ -36,80 +28,6 @@ int commandPorts(const CliOptions& o, std::ostream& out)
             out << p << '\n';
     }
     return ExitOk;
-}
-
-// Opens the link as the options say: demo, exactly one port, or the search.
-int connectDevice(const CliOptions& o, CLPGDevice& device, std::ostream& err)
-{
-    if (o.demo) {
-        device.setDemo(true);
-        device.setConnected(true);
-        return ExitOk;
-    }
-    if (o.port) {
-        if (!device.openPort(*o.port)) {
-            err << "tarvola-cli: no controller answers on " << *o.port << '\n';
-            return ExitNoController;
-        }
-        device.setConnected(true);
-        return ExitOk;
-    }
-    if (!device.connect()) {
-        err << "tarvola-cli: no controller found\n";
-        return ExitNoController;
-    }
-    return ExitOk;
-}
-
-int commandInfo(const CliOptions& o, CLPGDevice& device, std::ostream& out, std::ostream& err)
-{
-    if (const int rc = connectDevice(o, device, err); rc != ExitOk)
-        return rc;
-    // Connecting read the identity already; demo mode fills the demo identity here.
-    if (device.isDemo())
-        device.readIdentity();
-    if (!device.identityKnown()) {
-        err << "tarvola-cli: the controller did not send its identity\n";
-        return ExitRefused;
-    }
-    const bool haveStatistics = device.readStatistics();
-    const CDevInfo& info = device.m_settings.m_devInfo;
-    const std::string port = device.isDemo() ? std::string("demo") : device.port().portName();
-    const std::string serial = info.m_serialEnciphered ? std::string() : info.m_serial;
-    if (o.json) {
-        JsonObject j;
-        j.add("port", port)
-            .add("m_devInfo.m_name", info.m_name)
-            .add("m_devInfo.m_version", std::int64_t{info.m_version})
-            .add("m_devInfo.m_injCount", std::int64_t{info.m_injCount})
-            .add("m_devInfo.m_serial", serial)
-            .add("m_devInfo.m_prodDate", info.m_prodDate)
-            .add("m_devInfo.m_flags1", std::int64_t{info.m_flags1})
-            .add("m_devInfo.m_flags2", std::int64_t{info.m_flags2})
-            .add("m_devInfo.m_deviceID", std::int64_t{info.m_deviceID});
-        if (haveStatistics)
-            j.add("m_devInfo.m_statistic.gas", std::int64_t{info.m_statistic.gas})
-                .add("m_devInfo.m_statistic.lpg", std::int64_t{info.m_statistic.lpg})
-                .add("m_devInfo.m_statistic.modify", std::int64_t{info.m_statistic.modify});
-        out << j.str() << '\n';
-    } else {
-        char version[16];
-        std::snprintf(version, sizeof version, "0x%04X", static_cast<unsigned>(info.m_version));
-        out << "Port:            " << port << '\n'
-            << "Controller:      " << info.m_name << '\n'
-            << "Version:         " << info.m_version << " (" << version << ")\n"
-            << "Injectors:       " << info.m_injCount << '\n'
-            << "Serial number:   " << (info.m_serialEnciphered ? "(enciphered)" : info.m_serial) << '\n'
-            << "Production date: " << info.m_prodDate << '\n'
-            << "Flags:           " << info.m_flags1 << ", " << info.m_flags2 << '\n'
-            << "Variant:         " << static_cast<unsigned>(info.m_deviceID) << '\n';
-        if (haveStatistics)
-            out << "Time on petrol:  " << hoursText(info.m_statistic.gas) << '\n'
-                << "Time on gas:     " << hoursText(info.m_statistic.lpg) << '\n'
-                << "Modifications:   " << info.m_statistic.modify << '\n';
-        out << "Live diagnostics " << (device.diagnosticsAllowed() ? "allowed" : "not allowed") << '\n';
-    }
-    return haveStatistics ? ExitOk : ExitRefused;
 }
 
 } // namespace
@@ -129,7 +47,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (o.command == "ports")
         return commandPorts(o, out);
-    if (o.command != "info") {
+    using Command = int (*)(CliContext&);
+    Command command = nullptr;
+    if (o.command == "info")
+        command = commandInfo;
+    else if (o.command == "switch")
+        command = commandSwitch;
+    if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;
     }
@@ -145,7 +69,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         device.setFrameObserver(&trace);
     }
     try {
-        return commandInfo(o, device, out, err);
+        CliContext context{o, device, out, err};
+        return command(context);
     } catch (const IError& e) {
         err << "tarvola-cli: " << e.function() << '\n' << e.description() << '\n';
         return ExitRefused;

@@ -17,6 +17,8 @@ const char* cliUsage()
            "Commands:\n"
            "  ports          list the serial ports of this system\n"
            "  info           connect and print the controller's identity\n"
+           "  switch petrol|gas|auto\n"
+           "                 change the controller's work mode\n"
            "\n"
            "Exit codes: 0 success, 1 the controller refused or did not answer, 2 usage error,\n"
            "3 no controller found.\n";
@@ -34,7 +36,10 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
             }
             return args[++i];
         };
-        if (!o.command.empty()) {
+        const bool global = a == "--port" || a == "--trace" || a == "--demo" || a == "--json" || a == "--yes" ||
+                            a == "--no" || a == "--help" || a == "-h";
+        // Global options may stand anywhere; everything else after the command is the command's.
+        if (!o.command.empty() && !global) {
             o.arguments.push_back(a);
         } else if (a == "--port") {
             if (!(o.port = needValue("--port")))
@@ -53,13 +58,17 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
             }
             o.answer = a == "--yes";
         } else if (a == "--help" || a == "-h") {
-            o.command = "help";
+            o.help = true;
         } else if (!a.empty() && a[0] == '-') {
             error = "unknown option " + a;
             return std::nullopt;
         } else {
             o.command = a;
         }
+    }
+    if (o.help) {
+        o.command = "help";
+        return o;
     }
     if (o.command.empty()) {
         error = "no command given";

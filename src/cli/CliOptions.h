@@ -13,6 +13,7 @@ struct CliOptions {
     bool json = false;
     std::optional<std::string> traceFile;
     std::optional<bool> answer;      // --yes / --no for the questions the tool asks
+    bool help = false;
     std::string command;
     std::vector<std::string> arguments;
 };

@@ -107,3 +107,14 @@ TEST(CliInfo, ExitCodesForUsageAndMissingControllers)
     EXPECT_EQ(cli({"ports"}).exitCode, 0);
     EXPECT_EQ(cli({"--help"}).exitCode, 0);
 }
+
+TEST(CliSwitch, ModesAndRefusals)
+{
+    SimProcess sim;
+    TempHome home;
+    EXPECT_EQ(cli({"--port", sim.path(), "switch", "diesel"}, {home.env()}).exitCode, 2);
+    const auto gas = cli({"--port", sim.path(), "switch", "gas", "--json"}, {home.env()});
+    EXPECT_EQ(gas.exitCode, 0) << gas.err;
+    EXPECT_EQ(gas.out, "{\"mode\": \"gas\", \"ok\": true}\n");
+    EXPECT_EQ(cli({"--demo", "switch", "auto"}).exitCode, 0);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The commands of tarvola-cli. Each gets the parsed options and a device, prints its result and
+// returns the tool's exit code; none talks to the terminal other than through `out` and `err`.
+
+#include <iosfwd>
+
+#include "CliOptions.h"
+#include "link/CLPGDevice.h"
+
+namespace tarvola::cli {
+
+struct CliContext {
+    const CliOptions& options;
+    CLPGDevice& device;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Opens the link as the options say: demo mode, exactly the given port, or the search.
+int connectDevice(CliContext& c);
+
+int commandInfo(CliContext& c);
+int commandSwitch(CliContext& c);
+
+} // namespace tarvola::cli
