@@ -44,6 +44,7 @@ Controller::Controller(const SimOptions& options, Clock::time_point start)
     options_.injectors = std::clamp(options_.injectors, 1, 8);
     engine_.setEnabledMask(static_cast<std::uint8_t>((1u << options_.injectors) - 1));
     engine_.setDriveCycle(options.driveCycle);
+    memory_.setErrorFlags(options.errorFlags);
 }
 
 void Controller::advance(Clock::time_point now) { engine_.advanceTo(now, memory_, maps_); }

@@ -138,6 +138,10 @@ double ControllerMemory::switchTemperatureCelsius() const {
     return temperatureFromCode(mem_[blockPlace(Block::Base).address + 6], reducerSensorColumn());
 }
 
+double ControllerMemory::workingPressureKPa() const {
+    return pressureFromCode(mem_[blockPlace(Block::Base).address + 13]);
+}
+
 std::uint8_t ControllerMemory::advancedFlags() const { return mem_[blockPlace(Block::AdvancedSetup).address + 12]; }
 
 double ControllerMemory::mainCorrectionMs(int cylinder) const {

@@ -61,6 +61,7 @@ public:
     // Decoded settings for the engine model.
     double emulatorDelaySeconds() const;        // base byte 20, 25 ms steps
     double switchTemperatureCelsius() const;    // base byte 6, reducer sensor column
+    double workingPressureKPa() const;          // base byte 13, the pressure reference
     std::uint8_t advancedFlags() const;         // advanced setup byte 12
     bool absoluteManifoldSensor() const { return (advancedFlags() & 0x10) != 0; }
     double mainCorrectionMs(int cylinder) const;  // main corrections, codes of 0.004 ms

@@ -82,6 +82,9 @@ void EngineModel::setTemperatures(double reducerCelsius, double gasCelsius) {
 }
 
 void EngineModel::advanceTo(Clock::time_point now, const ControllerMemory& memory, PointMapPair& maps) {
+    // The fitter sets the reducer to the working pressure the settings name, so a changed setting
+    // shows in the very next sample.
+    workingKPa_ = memory.workingPressureKPa();
     if (now > now_) {
         // After a long pause (a stopped debugger, a suspended machine) the model skips ahead
         // rather than replaying hours of steps; the statistics still count the time.
@@ -258,7 +261,7 @@ EngineSnapshot EngineModel::snapshot() const {
     s.running = running_;
     s.rpm = running_ ? std::max(0.0, rpmNow_) : 0.0;
     s.manifoldKPa = kPaNow_;
-    s.gasPressureKPa = 100.0 + 1.5 * std::sin(twoPi * t / 1.7) - (gasMask() ? 0.04 * (kPaNow_ - 35.0) : 0.0);
+    s.gasPressureKPa = workingKPa_ + 1.5 * std::sin(twoPi * t / 1.7) - (gasMask() ? 0.04 * (kPaNow_ - 35.0) : 0.0);
     s.reducerCelsius = reducerC_;
     s.gasCelsius = gasC_;
     s.coolantCelsius = coolantC_;

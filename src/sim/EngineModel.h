@@ -117,6 +117,7 @@ private:
     double kPa_ = 35;
     double rpmNow_ = 800;  // speed and manifold pressure of this step, wobble included
     double kPaNow_ = 35;
+    double workingKPa_ = 100;  // the reducer's pressure as the settings say it is set
     double reducerC_;
     double gasC_;
     double coolantC_;

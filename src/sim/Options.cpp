@@ -1,6 +1,7 @@
 // Command-line parsing of tarvola-sim. Numbers are read in the "C" locale with from_chars.
 #include "Options.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -20,6 +21,24 @@ bool parseUnsigned(const std::string& text, std::uint64_t& out) {
     if (first == last) return false;
     const auto r = std::from_chars(first, last, out, base);
     return r.ec == std::errc() && r.ptr == last;
+}
+
+// Exactly four byte values separated by commas, each decimal or 0x hex.
+bool parseErrorFlags(const std::string& text, std::array<std::uint8_t, 4>& out) {
+    std::array<std::uint8_t, 4> flags{};
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        const std::size_t comma = text.find(',', from);
+        if ((i + 1 < flags.size()) != (comma != std::string::npos)) return false;
+        std::uint64_t u = 0;
+        if (!parseUnsigned(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from), u) ||
+            u > 0xFF)
+            return false;
+        flags[i] = static_cast<std::uint8_t>(u);
+        from = comma + 1;
+    }
+    out = flags;
+    return true;
 }
 
 bool parseDouble(const std::string& text, double& out) {
@@ -47,6 +66,9 @@ const char* usageText() {
            "  --start MODE          petrol|gas|auto at power-on (default petrol)\n"
            "  --warm                start with a warm engine (reducer 70 C, gas 40 C)\n"
            "  --drive               run a drive cycle through idle and load points\n"
+           "  --errors B0,B1,B2,B3  stored error flags at power-on: memory, injectors, sensors,\n"
+           "                        CAN; each byte decimal or 0x hex (default 0,0,0,0); the\n"
+           "                        clear-errors request (sub-code 10) resets them to 0\n"
            "  --link PATH           also make PATH a symbolic link to the terminal\n"
            "  --help                show this text\n"
            "\n"
@@ -134,6 +156,12 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
                 out.sim.start = EngineStart::Auto;
             else {
                 error = "--start needs petrol, gas or auto, not '" + v + "'";
+                return false;
+            }
+        } else if (a == "--errors") {
+            if (!value(v)) return false;
+            if (!parseErrorFlags(v, out.sim.errorFlags)) {
+                error = "--errors needs four byte values such as 0,0x80,0,1, not '" + v + "'";
                 return false;
             }
         } else if (a == "--link") {

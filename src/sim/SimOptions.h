@@ -2,6 +2,7 @@
 // which faults it shows on the line and whether it keeps to the wire's pace.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,9 @@ struct SimOptions {
     EngineStart start = EngineStart::Petrol;  // mode at power-on
     bool warm = false;                        // reducer and gas already at running temperature
     bool driveCycle = false;                  // cycle through idle and load points instead of idling
+
+    // Stored error flags at power-on (memory, injectors, sensors, CAN); the reset request clears them.
+    std::array<std::uint8_t, 4> errorFlags{};
 };
 
 const char* faultName(Fault f);

@@ -209,3 +209,12 @@ TEST_F(ControllerTest, ErrorFlagsAreClearedByTheResetRequest) {
     EXPECT_TRUE(isAck(ask(2, control(10))));
     EXPECT_EQ(ask(2, control(5)).payload, (Bytes{0, 0, 0, 0}));
 }
+
+TEST_F(ControllerTest, GasPressureFollowsTheWorkingPressureSetting) {
+    Bytes base = ask(2, control(7)).payload;
+    base[13] = pressureCode(150);
+    ASSERT_TRUE(isAck(ask(3, base)));
+    const Reply r = ask(2, control(6));
+    ASSERT_EQ(r.code, 1);
+    EXPECT_NEAR(pressureFromCode(r.payload[8]), 150, 4);
+}

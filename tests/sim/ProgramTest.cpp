@@ -51,11 +51,26 @@ TEST(CommandLine, RefusesBadValues) {
                                                                   {"--fault-after", "-1"},
                                                                   {"--variant", "0x"},
                                                                   {"--start", "diesel"},
+                                                                  {"--errors", "1,2,3"},
+                                                                  {"--errors", "1,2,3,4,5"},
+                                                                  {"--errors", "1,,3,4"},
+                                                                  {"--errors", "0,0,0,256"},
+                                                                  {"--errors", "0,0,0,0x"},
+                                                                  {"--errors", "0, 1,2,3"},
                                                                   {"--frobnicate"}}) {
         error.clear();
         EXPECT_FALSE(parse(args, cl, error)) << args[0];
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(CommandLine, ErrorFlagsTakeFourBytesDecimalOrHex) {
+    CommandLine cl;
+    std::string error;
+    ASSERT_TRUE(parse({"--errors", "0x81,6,0X41,255"}, cl, error)) << error;
+    EXPECT_EQ(cl.sim.errorFlags, (std::array<std::uint8_t, 4>{0x81, 6, 0x41, 0xFF}));
+    ASSERT_TRUE(parse({}, cl, error));
+    EXPECT_EQ(cl.sim.errorFlags, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
 }
 
 TEST(Program, PrintsThePathServesAndStopsCleanlyOnSigterm) {
