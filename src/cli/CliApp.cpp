@@ -53,6 +53,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandInfo;
     else if (o.command == "switch")
         command = commandSwitch;
+    else if (o.command == "errors")
+        command = commandErrors;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;

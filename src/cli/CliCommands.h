@@ -21,5 +21,6 @@ int connectDevice(CliContext& c);
 
 int commandInfo(CliContext& c);
 int commandSwitch(CliContext& c);
+int commandErrors(CliContext& c);
 
 } // namespace tarvola::cli

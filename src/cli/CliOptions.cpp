@@ -19,6 +19,8 @@ const char* cliUsage()
            "  info           connect and print the controller's identity\n"
            "  switch petrol|gas|auto\n"
            "                 change the controller's work mode\n"
+           "  errors [--clear]\n"
+           "                 list the controller's stored errors (and clear them first)\n"
            "\n"
            "Exit codes: 0 success, 1 the controller refused or did not answer, 2 usage error,\n"
            "3 no controller found.\n";

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "Process.h"
@@ -10,21 +9,6 @@
 using namespace tarvola::test;
 namespace fs = std::filesystem;
 
-namespace {
-RunResult cli(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
-{
-    std::vector<std::string> argv{TARVOLA_CLI_BIN};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return run(argv, env);
-}
-
-struct TempHome {
-    fs::path dir = fs::temp_directory_path() / ("tarvola-cli-" + std::to_string(::getpid()));
-    TempHome() { fs::create_directories(dir); }
-    ~TempHome() { fs::remove_all(dir); }
-    std::string env() const { return "XDG_CONFIG_HOME=" + dir.string(); }
-};
-} // namespace
 
 TEST(CliInfo, JsonIdentityFromTheVirtualController)
 {

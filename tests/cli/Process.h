@@ -3,6 +3,7 @@
 // tarvola-cli to completion with its output and exit code.
 
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
@@ -124,6 +125,28 @@ private:
     pid_t m_pid = -1;
     int m_out = -1, m_err = -1;
     std::string m_path;
+};
+
+// tarvola-cli with these arguments (and extra environment), run to completion.
+inline RunResult cli(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+{
+    std::vector<std::string> argv{TARVOLA_CLI_BIN};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run(argv, env);
+}
+
+// A private configuration home, so the tests never touch the user's last port.
+struct TempHome {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("tarvola-cli-" + std::to_string(::getpid()) + "-" + std::to_string(++counter()));
+    TempHome() { std::filesystem::create_directories(dir); }
+    ~TempHome() { std::filesystem::remove_all(dir); }
+    std::string env() const { return "XDG_CONFIG_HOME=" + dir.string(); }
+    static int& counter()
+    {
+        static int n = 0;
+        return n;
+    }
 };
 
 } // namespace tarvola::test
