@@ -43,7 +43,6 @@ constexpr std::int16_t kTemperatureTable[256][kTemperatureColumns] = {
     {-19, -39, -30}, {-20, -39, -30}, {-21, -40, -31}, {-22, -40, -32}, {-23, -41, -32}, {-24, -41, -33}, {-25, -42, -34}, {-26, -42, -35},
     {-27, -43, -35}, {-29, -43, -36}, {-30, -44, -37}, {-31, -45, -38}, {-32, -45, -39}, {-33, -46, -39}, {-35, -46, -40}, {-36, -47, -41},
 };
-
 double clampTo(double value, double lo, double hi)
 {
     if (std::isnan(value))
@@ -83,11 +82,24 @@ std::int8_t saturateS8(double value)
     return static_cast<std::int8_t>(clampTo(value, -128, 127));
 }
 
+bool codeFits(double code, double lo, double hi)
+{
+    return code >= lo && code <= hi;
+}
+
+// ---- engine speed ----
+
+double rpmPeriodCodeRaw(double rpm)
+{
+    return roundHalfAway(4800000.0 / rpm);
+}
+
 std::uint16_t rpmToPeriodCode(double rpm)
 {
     if (!(rpm > 0))
         return 65535; // the slowest speed the field can say
-    return saturateU16(roundHalfAway(4800000.0 / rpm));
+    // Code 0 would stand for an infinite speed; the fastest speed the field can say is code 1.
+    return static_cast<std::uint16_t>(clampTo(rpmPeriodCodeRaw(rpm), 1, 65535));
 }
 
 double periodCodeToSettingRpm(std::uint16_t code)
@@ -102,14 +114,21 @@ double periodCountToRpm(std::uint16_t count)
     return count == 0 ? 0.0 : 4800000.0 / count;
 }
 
+// ---- times ----
+
+double timeCodeRaw(double ms)
+{
+    return roundHalfAway(ms / kTimeStepMs);
+}
+
 std::uint16_t msToTimeCode16(double ms)
 {
-    return saturateU16(roundHalfAway(ms / kTimeStepMs));
+    return saturateU16(timeCodeRaw(ms));
 }
 
 std::uint8_t msToTimeCode8(double ms)
 {
-    return saturateU8(roundHalfAway(ms / kTimeStepMs));
+    return saturateU8(timeCodeRaw(ms));
 }
 
 double timeCodeToMs(std::uint32_t code, int decimals)
@@ -117,14 +136,88 @@ double timeCodeToMs(std::uint32_t code, int decimals)
     return roundHalfAway(code * kTimeStepMs, decimals);
 }
 
+double fineTimeCodeRaw(double ms)
+{
+    return roundHalfAway(ms / kFineTimeStepMs);
+}
+
+std::uint16_t msToFineTimeCode(double ms)
+{
+    return saturateU16(fineTimeCodeRaw(ms));
+}
+
+double fineTimeCodeToMs(std::uint16_t code)
+{
+    return roundHalfAway(code * kFineTimeStepMs, 2);
+}
+
+// ---- delays ----
+
+double halfSecondCodeRaw(double seconds)
+{
+    return truncateTowardZero(seconds * 2);
+}
+
+std::uint8_t secondsToHalfSecondCode(double seconds)
+{
+    return saturateU8(halfSecondCodeRaw(seconds));
+}
+
+double halfSecondCodeToWholeSeconds(std::uint8_t code)
+{
+    return code >> 1;
+}
+
+double halfSecondCodeToSeconds(std::uint8_t code)
+{
+    return code / 2.0;
+}
+
+double roundedHalfSecondCodeRaw(double seconds)
+{
+    return roundHalfAway(seconds * 2);
+}
+
+std::uint8_t secondsToRoundedHalfSecondCode(double seconds)
+{
+    return saturateU8(roundedHalfSecondCodeRaw(seconds));
+}
+
+double roundedHalfSecondCodeToSeconds(std::uint8_t code)
+{
+    return roundHalfAway(code / 2.0, 1);
+}
+
+double delayCodeRaw(double seconds)
+{
+    return roundHalfAway(seconds * 1000.0 / 25.0);
+}
+
+std::uint8_t secondsToDelayCode(double seconds)
+{
+    return saturateU8(delayCodeRaw(seconds));
+}
+
+double delayCodeToSeconds(std::uint8_t code)
+{
+    return roundHalfAway(code * 25.0 / 1000.0, 2);
+}
+
+// ---- pressure ----
+
 double pressureCodeExact(double kPa)
 {
     return 255.0 * (0.004 * kPa + 0.04);
 }
 
+double pressureCodeRaw(double kPa)
+{
+    return roundHalfAway(pressureCodeExact(kPa));
+}
+
 std::uint8_t kPaToPressureCode(double kPa)
 {
-    return saturateU8(roundHalfAway(pressureCodeExact(kPa)));
+    return saturateU8(pressureCodeRaw(kPa));
 }
 
 double pressureCodeToKPa(double code)
@@ -133,12 +226,67 @@ double pressureCodeToKPa(double code)
     return kPa < 0 ? 0.0 : kPa;
 }
 
+double pressureCodeToSettingKPa(std::uint8_t code)
+{
+    return roundHalfAway(pressureCodeToKPa(code));
+}
+
 double manifoldCodeToKPa(std::uint8_t code, bool absoluteSensor)
 {
     if (absoluteSensor)
         return (code / 255.0 + 0.00842) / 0.002421;
     return 101.0 - pressureCodeToKPa(code);
 }
+
+// ---- scaled bytes ----
+
+double pressureGainCodeRaw(double gain)
+{
+    return truncateTowardZero(gain * 10);
+}
+
+std::uint8_t pressureGainToCode(double gain)
+{
+    // The controller reads the byte as two's complement.
+    return static_cast<std::uint8_t>(saturateS8(pressureGainCodeRaw(gain)));
+}
+
+double pressureGainCodeToValue(std::uint8_t code)
+{
+    return static_cast<std::int8_t>(code) / 10.0;
+}
+
+double tenthsCodeRaw(double value)
+{
+    return roundHalfAway(value * 10);
+}
+
+std::uint8_t tenthsToCode(double value)
+{
+    return saturateU8(tenthsCodeRaw(value));
+}
+
+double tenthsCodeToValue(std::uint8_t code)
+{
+    return code / 10.0;
+}
+
+double fifthsCodeRaw(double value)
+{
+    return roundHalfAway(value * 5);
+}
+
+std::uint8_t fifthsToCode(double value)
+{
+    return saturateU8(fifthsCodeRaw(value));
+}
+
+double fifthsCodeToValue(std::uint8_t code)
+{
+    return roundHalfAway(code / 5.0, 1);
+}
+
+// ---- voltages ----
 
 double voltageCodeToVolts(std::uint8_t code)
 {
@@ -150,15 +298,78 @@ double supplyCodeToVolts(std::uint8_t code)
     return voltageCodeToVolts(code) * 6.0;
 }
 
+double voltageCodeRaw(double volts)
+{
+    return roundHalfAway(volts * 255.0 / 5.0);
+}
+
+double supplyVoltageCodeRaw(double volts)
+{
+    return roundHalfAway(volts / 6.0 / (5.0 / 255.0));
+}
+
 std::uint8_t voltsToVoltageCode(double volts)
 {
-    return saturateU8(roundHalfAway(volts * 255.0 / 5.0));
+    return saturateU8(voltageCodeRaw(volts));
 }
 
 std::uint8_t supplyVoltsToCode(double volts)
 {
-    return saturateU8(roundHalfAway(volts / 6.0 / (5.0 / 255.0)));
+    return saturateU8(supplyVoltageCodeRaw(volts));
 }
+
+// ---- PWM ----
+
+double pwmCodeRaw(double pwm)
+{
+    return truncateTowardZero(pwm > 10 ? pwm - 10 : pwm);
+}
+
+std::uint8_t pwmToCode(double pwm)
+{
+    return saturateU8(pwmCodeRaw(pwm));
+}
+
+double pwmCodeToValue(std::uint8_t code)
+{
+    return code + 10.0;
+}
+
+// ---- percentages ----
+
+double percentByteRaw(double percent)
+{
+    return truncateTowardZero(percent + 100);
+}
+
+std::uint8_t percentToByte(double percent)
+{
+    return saturateU8(percentByteRaw(percent));
+}
+
+double byteToPercent(std::uint8_t code)
+{
+    return code - 100.0;
+}
+
+// ---- sensor setup bytes ----
+
+std::uint8_t fuelLevelWireByte(std::uint8_t value, std::uint8_t fuelType)
+{
+    return fuelType == 1 ? static_cast<std::uint8_t>(255 - value) : value;
+}
+
+std::uint8_t sensorTypeToWire(std::uint8_t sensorType, bool variant)
+{
+    return variant && sensorType == 1 ? 3 : sensorType;
+}
+
+std::uint8_t sensorTypeFromWire(std::uint8_t code, bool variant)
+{
+    return variant && code == 3 ? 1 : code;
+}
+
+// ---- temperatures ----
 
 int temperatureColumn(std::uint8_t sensorType)
 {
@@ -172,11 +383,14 @@ int codeToTemperature(std::uint8_t code, int column)
 
 std::uint8_t temperatureToCode(double celsius, int column)
 {
+    if (std::isnan(celsius))
+        return 0;
     const int c = std::clamp(column, 0, kTemperatureColumns - 1);
     for (int row = 0; row < 256; ++row)
         if (kTemperatureTable[row][c] <= celsius)
             return static_cast<std::uint8_t>(row);
-    return 0;
+    // Colder than the sensor can say: the coldest code, not code 0 (which would read as the hottest).
+    return 255;
 }
 
 } // namespace tarvola
