@@ -55,6 +55,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandSwitch;
     else if (o.command == "errors")
         command = commandErrors;
+    else if (o.command == "dump")
+        command = commandDump;
+    else if (o.command == "set")
+        command = commandSet;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;

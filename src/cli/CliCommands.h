@@ -22,5 +22,7 @@ int connectDevice(CliContext& c);
 int commandInfo(CliContext& c);
 int commandSwitch(CliContext& c);
 int commandErrors(CliContext& c);
+int commandDump(CliContext& c);
+int commandSet(CliContext& c);
 
 } // namespace tarvola::cli

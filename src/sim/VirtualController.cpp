@@ -47,6 +47,7 @@ Response VirtualController::respond(const Frame& frame) {
         --dropNext_;
         return {};
     }
+    if (frame.code == 2 && !frame.payload.empty() && frame.payload[0] == ignoredSubCode_) return {};
     const Reply reply = controller_->handle(frame.code, frame.payload, Clock::now());
     Response r;
     if (haveInjected_) {
@@ -71,6 +72,11 @@ std::vector<ReceivedFrame> VirtualController::received() const {
 void VirtualController::clearReceived() {
     std::lock_guard lock(mu_);
     received_.clear();
+}
+
+void VirtualController::ignoreControlRequest(int subCode) {
+    std::lock_guard lock(mu_);
+    ignoredSubCode_ = subCode;
 }
 
 void VirtualController::dropNext(int n) {

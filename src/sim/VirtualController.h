@@ -51,6 +51,8 @@ public:
     void clearReceived();
     // Ignore the next n valid requests (no reply, no effect): "answers only the k-th attempt".
     void dropNext(int n);
+    // Never answer control requests with this sub-code (a controller missing one command); -1: none.
+    void ignoreControlRequest(int subCode);
     void setFault(Fault f, double rate, long after);
     // The mode byte never reports petrol (stuck on gas).
     void setNeverPetrol(bool on);
@@ -101,6 +103,7 @@ private:
     std::mt19937_64 faultRng_;
     std::deque<ReceivedFrame> received_;
     int dropNext_ = 0;
+    int ignoredSubCode_ = -1;
     bool vanishMidFrame_ = false;
     bool haveInjected_ = false;
     std::vector<std::uint8_t> injected_;

@@ -20,3 +20,44 @@ TEST(CliErrors, ListsAndClearsTheStoredErrors)
     EXPECT_EQ(cleared.out, "{\"flags\": \"00 00 00 00\", \"cleared\": true, \"errors\": []}\n");
     EXPECT_EQ(cli({"--port", sim.path(), "errors", "--all"}, {home.env()}).exitCode, 2);
 }
+
+TEST(CliDump, JsonCarriesEverySettingsKeyAsNumbersAndTexts)
+{
+    SimProcess sim;
+    TempHome home;
+    const auto r = cli({"--port", sim.path(), "--json", "dump"}, {home.env()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* field : {"\"m_timeStamp\": \"\"", "\"m_base.m_switchRPM\": 1200", "\"m_base.m_emulatorDelay\": 0.5",
+                              "\"m_adv.m_pwm\": 50", "\"m_sensorsSetup.m_lambdaEmulatorTable[8000]\": 0.51",
+                              "\"m_injMapTable[20][8000]\": 0", "\"m_advancedSetup.m_advancedFlags\": 16",
+                              "\"m_devInfo.m_serial\": \"VLD12345\""})
+        EXPECT_NE(r.out.find(field), std::string::npos) << field;
+    // Text mode shows the map as its grid.
+    const auto text = cli({"--port", sim.path(), "dump"}, {home.env()});
+    ASSERT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("ms\\RPM   500  1000"), std::string::npos);
+}
+
+TEST(CliSet, WritesTheBlockAndShowsWhatTheControllerKeeps)
+{
+    SimProcess sim;
+    TempHome home;
+    const auto r = cli({"--port", sim.path(), "set", "m_base.m_switchRPM", "1530"}, {home.env()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "m_base.m_switchRPM = 1500\n"); // whole hundreds, as the controller holds it
+    const auto cell = cli({"--port", sim.path(), "set", "m_injMapTable[5][2000]", "-7"}, {home.env()});
+    ASSERT_EQ(cell.exitCode, 0) << cell.err;
+    const auto dump = cli({"--port", sim.path(), "--json", "dump"}, {home.env()});
+    EXPECT_NE(dump.out.find("\"m_base.m_switchRPM\": 1500"), std::string::npos);
+    EXPECT_NE(dump.out.find("\"m_injMapTable[5][2000]\": -7"), std::string::npos);
+
+    // Usage errors cost no connection: unknown keys, bad values, read-only fields, missing value.
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"set", "m_base.m_nope", "1"}, {"set", "m_base.m_switchRPM", "fast"},
+          {"set", "m_base.m_sparkDivider", "300"}, {"set", "m_devInfo.m_version", "9"},
+          {"set", "m_injMapTable[5][2000]", "60"}, {"set", "m_base.m_switchRPM"}}) {
+        std::vector<std::string> args{"--port", "/dev/tarvola-no-such-port"};
+        args.insert(args.end(), bad.begin(), bad.end());
+        EXPECT_EQ(cli(args, {home.env()}).exitCode, 2) << bad[1];
+    }
+}

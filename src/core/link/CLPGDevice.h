@@ -156,6 +156,11 @@ public:
     // Searches for a controller: the last port, then every listed port; with none, asks whether to
     // run in demo mode. True when connected (to a controller or in demo mode).
     bool connect();
+    // After a loss: the last port, then the first seven listed ports. True when a controller answered.
+    bool reconnect();
+    static constexpr std::size_t kReconnectPorts = 7;
+    // The blocks the last connection could not read ("base", "map", ...); empty when all were read.
+    const std::vector<std::string>& unreadBlocks() const { return m_unreadBlocks; }
     // Only for tests: forget that "Brak połączenia" was shown in this run.
     static void resetNoLinkMessageForTesting();
 
@@ -267,6 +272,7 @@ private:
     std::atomic<bool> m_diagAllowed{true};
     std::atomic<std::uint8_t> m_demoWorkMode{ModePetrol};
     std::atomic<bool> m_identityKnown{false};
+    std::vector<std::string> m_unreadBlocks;
 
     CMutex m_exchangeLock;
     CDiagData m_diagData;

@@ -192,11 +192,33 @@ bool CLPGDevice::initialRead()
         m_prompt.error(translate("Nie powiodło się odczytanie wersji urządzenia!"));
     m_connected = true;
     notifyConnectionChanged();
+
+    // The sensor block first: the temperatures of the later blocks convert through its sensor types.
+    m_unreadBlocks.clear();
+    static constexpr SettingsBlock kReadOrder[] = {SettingsBlock::SensorsSetup, SettingsBlock::Base,
+                                                   SettingsBlock::Adv,          SettingsBlock::MainCorr,
+                                                   SettingsBlock::SetupTimes};
+    for (auto block : kReadOrder) {
+        if (!readSettings(block)) {
+            m_unreadBlocks.push_back(layoutOf(block).name);
+            m_prompt.error(translate("Nie powiodło się wczytanie ustawień urządzenia!"));
+        }
+    }
+    if (!readMap()) {
+        m_unreadBlocks.push_back("map");
+        m_prompt.error(translate("Nie powiodło się wczytanie ustawień urządzenia!"));
+    }
+    if (!readSettings(SettingsBlock::AdvancedSetup)) {
+        m_unreadBlocks.push_back(layoutOf(SettingsBlock::AdvancedSetup).name);
+        m_prompt.error(translate("Nie powiodło się wczytanie ustawień urządzenia!"));
+    }
+    // The port stays open even when some blocks failed: the fitter can still work with the rest.
     return true;
 }
 
 bool CLPGDevice::connect()
 {
+    rebuildErrorList();
     const std::string last = m_config.readLastPort();
     bool found = !last.empty() && openPort(last);
     if (!found) {
@@ -224,6 +246,19 @@ bool CLPGDevice::connect()
     notifyConnectionChanged();
     readIdentity();
     return true;
+}
+
+bool CLPGDevice::reconnect()
+{
+    const std::string last = m_config.readLastPort();
+    bool found = !last.empty() && openPort(last);
+    if (!found) {
+        const auto ports = listSerialPorts();
+        for (std::size_t i = 0; i < ports.size() && i < kReconnectPorts && !found; ++i)
+            found = ports[i] != last && openPort(ports[i]);
+    }
+    notifyConnectionChanged();
+    return found;
 }
 
 void CLPGDevice::notifyConnectionChanged()
