@@ -3,6 +3,7 @@
 // two zero bytes and the sample's 32-bit sequence number, 88 bytes in all.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tarvola {

@@ -1,6 +1,15 @@
 #include "monitor/CDiagData.h"
 
+#include <algorithm>
+
+#include "monitor/DiagPolling.h"
+
 namespace tarvola {
+
+CDiagData::~CDiagData()
+{
+    endPollingInto(this);
+}
 
 void CDiagData::append(const CDiag& sample)
 {
@@ -37,6 +46,18 @@ void CDiagData::clear()
 {
     CMutexGuard guard(m_lock);
     m_samples.clear();
+}
+
+void CDiagData::setContext(const DiagContext& context)
+{
+    CMutexGuard guard(m_lock);
+    m_context = context;
+}
+
+DiagContext CDiagData::context() const
+{
+    CMutexGuard guard(m_lock);
+    return m_context;
 }
 
 } // namespace tarvola

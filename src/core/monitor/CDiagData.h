@@ -1,13 +1,18 @@
 #pragma once
 // The live sample buffer: at most 501 samples under its own lock. Appending to a full buffer drops
 // the oldest 250 at once rather than one at a time. Every operation holds the lock for its whole
-// duration, so readers always see whole samples.
+// duration, so readers always see whole samples; none of them takes any other lock meanwhile.
+//
+// The buffer also carries the conversion context that the polling thread applies to its samples
+// (the recording's temperatures and pressures, the demo sample's temperature codes), so that the
+// thread never reads the settings record that the user-interface thread changes.
 
 #include <cstddef>
 #include <deque>
 #include <vector>
 
 #include "monitor/CDiag.h"
+#include "monitor/DiagValues.h"
 #include "msglib/CMutex.h"
 
 namespace tarvola {
@@ -17,6 +22,13 @@ public:
     static constexpr std::size_t kKeepAtMost = 500;  // more than this: drop first
     static constexpr std::size_t kDropAtOnce = 250;
 
+    CDiagData() = default;
+    // Ends a polling thread that still feeds this buffer (waiting for its exchange to finish), so
+    // that a device destroyed while polling never leaves the thread writing into freed memory.
+    ~CDiagData();
+    CDiagData(const CDiagData&) = delete;
+    CDiagData& operator=(const CDiagData&) = delete;
+
     void append(const CDiag& sample);
     // Copies the newest sample into `out`; false (and `out` unchanged) when the buffer is empty.
     bool newest(CDiag& out) const;
@@ -25,9 +37,13 @@ public:
     std::size_t count() const;
     void clear();
 
+    void setContext(const DiagContext& context);
+    DiagContext context() const;
+
 private:
     mutable CMutex m_lock;
     std::deque<CDiag> m_samples;
+    DiagContext m_context;
 };
 
 } // namespace tarvola
