@@ -59,6 +59,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandDump;
     else if (o.command == "set")
         command = commandSet;
+    else if (o.command == "monitor")
+        command = commandMonitor;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;

@@ -24,5 +24,6 @@ int commandSwitch(CliContext& c);
 int commandErrors(CliContext& c);
 int commandDump(CliContext& c);
 int commandSet(CliContext& c);
+int commandMonitor(CliContext& c);
 
 } // namespace tarvola::cli

@@ -22,6 +22,8 @@ const char* cliUsage()
            "  dump           read the whole configuration and print every field\n"
            "  set KEY VALUE  change one setting by its settings-file key and write it\n"
            "                 (e.g. set m_base.m_switchRPM 1500)\n"
+           "  monitor [--count N] [--record FILE.osc]\n"
+           "                 show live samples (and record them) until N were shown or Ctrl+C\n"
            "  errors [--clear]\n"
            "                 list the controller's stored errors (and clear them first)\n"
            "\n"

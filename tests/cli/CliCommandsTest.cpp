@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "Process.h"
+#include "monitor/CDiagFile.h"
+
+#include <algorithm>
 
 using namespace tarvola::test;
 
@@ -59,5 +62,50 @@ TEST(CliSet, WritesTheBlockAndShowsWhatTheControllerKeeps)
         std::vector<std::string> args{"--port", "/dev/tarvola-no-such-port"};
         args.insert(args.end(), bad.begin(), bad.end());
         EXPECT_EQ(cli(args, {home.env()}).exitCode, 2) << bad[1];
+    }
+}
+
+TEST(CliMonitor, JsonLinesAndARecordingThatKeepsEverySample)
+{
+    SimProcess sim;
+    TempHome home;
+    const auto rec = (home.dir / "run.osc").string();
+    const auto r = cli({"--port", sim.path(), "--json", "monitor", "--count", "3", "--record", rec}, {home.env()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
+    EXPECT_EQ(r.out.rfind("{\"seq\": 1, \"mode\": 2, \"rpm\": ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("{\"seq\": 3,"), std::string::npos);
+
+    tarvola::DiagRecording recording;
+    ASSERT_TRUE(tarvola::CDiagFile::readRecording(rec, recording));
+    EXPECT_GE(recording.records.size(), 3u);
+    EXPECT_EQ(recording.skippedLines, 0u);
+
+    EXPECT_EQ(cli({"--demo", "monitor", "--count", "0"}).exitCode, 2);
+    EXPECT_EQ(cli({"--demo", "monitor", "--record", "/proc/nowhere/x.osc"}).exitCode, 2);
+}
+
+TEST(CliMonitor, InterruptedOrKilledRecordingsKeepWhatWasWritten)
+{
+    SimProcess sim;
+    TempHome home;
+    for (int signal : {SIGINT, SIGKILL}) {
+        const auto rec = (home.dir / ("cut" + std::to_string(signal) + ".osc")).string();
+        int outFd = -1, errFd = -1;
+        const pid_t pid = spawnWithPipes({TARVOLA_CLI_BIN, "--port", sim.path(), "monitor", "--record", rec}, outFd,
+                                         errFd, {home.env()});
+        ::usleep(800 * 1000);
+        ::kill(pid, signal);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ::close(outFd);
+        ::close(errFd);
+        if (signal == SIGINT) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        }
+        tarvola::DiagRecording recording;
+        ASSERT_TRUE(tarvola::CDiagFile::readRecording(rec, recording));
+        EXPECT_GE(recording.records.size(), 3u) << "signal " << signal;
+        EXPECT_EQ(recording.skippedLines, 0u);
     }
 }

@@ -25,7 +25,11 @@ CLPGDevice::CLPGDevice(IUserPrompt& prompt, LinkTiming timing, AppConfig config,
 {
 }
 
-CLPGDevice::~CLPGDevice() = default;
+CLPGDevice::~CLPGDevice()
+{
+    // The polling thread uses this object: it ends, and closes its recording, before we go.
+    stopDiagnostics();
+}
 
 void CLPGDevice::setDemo(bool demo)
 {

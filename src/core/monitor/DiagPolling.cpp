@@ -1,4 +1,5 @@
 #include "monitor/DiagPolling.h"
+#include "monitor/DiagValues.h"
 
 #include <map>
 #include <memory>
@@ -90,6 +91,8 @@ bool CLPGDevice::startDiagnostics(const std::string& recordingPath)
     m_pollingOn = false;
     if (!endPolling(&m_diagData, false) || !m_diagAllowed)
         return false;
+    // Samples convert (and record) with the sensors and injector count the record holds now.
+    m_diagData.setContext(contextFrom(m_settings));
 
     // Listed before it runs, so that nothing after add() can fail and free a running thread.
     PollingSlot slot{std::make_unique<CDiagRSThread>(*this, &m_diagData, recordingPath, &m_pollingOn),

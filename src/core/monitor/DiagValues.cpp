@@ -1,5 +1,7 @@
 #include "monitor/DiagValues.h"
 
+#include "settings/CDeviceSettings.h"
+
 #include <algorithm>
 
 #include "settings/Conversions.h"
@@ -108,6 +110,17 @@ std::array<double, kRecordFields> recordValues(const CDiag& sample, const DiagCo
     out[22] = v.lambda1Volts;
     out[23] = v.lambda2Volts;
     return out;
+}
+
+DiagContext contextFrom(const CDeviceSettings& settings)
+{
+    DiagContext c;
+    c.reducerSensor = settings.m_sensorsSetup.m_temprEngineSensor;
+    c.gasSensor = settings.m_sensorsSetup.m_temprLPGSensor;
+    c.absoluteManifoldSensor = (settings.m_advancedSetup.m_advancedFlags & 0x10) != 0;
+    c.injectorCount = settings.m_devInfo.m_injCount;
+    c.channel3Zero = settings.m_adv.m_channelBytes[2] == 0;
+    return c;
 }
 
 } // namespace tarvola

@@ -58,6 +58,10 @@ int signedCorrection(std::uint16_t count);
 double entryPetrolMs(const CDiag& sample, int entry);
 double entryCorrectionMs(const CDiag& sample, int entry);
 
+struct CDeviceSettings;
+// The context of the record as it stands: sensor types, manifold sensor, injector count, channel 3.
+DiagContext contextFrom(const CDeviceSettings& settings);
+
 struct CylinderTimes {
     double petrolMs = 0;
     double gasMs = 0;
