@@ -49,6 +49,17 @@ struct Summary {
 
 Summary summarize(const std::vector<LineResult>& lines);
 
+// The live polling thread's period against its pause plus the poll exchange's wire time.
+struct PollingResult {
+    bool measured = false;
+    int periods = 0;
+    double meanPeriod = 0.0;  // seconds between successive samples
+    double expected = 0.0;    // pause + wire time of one poll exchange
+    double target = 1.05;
+    double ratio() const { return expected > 0 ? meanPeriod / expected : 0.0; }
+    bool met() const { return measured && ratio() <= target; }
+};
+
 struct RunInfo {
     std::string terminal;
     int repeat = 0;
@@ -56,6 +67,7 @@ struct RunInfo {
     // Opening the port (link check and identity), shown but not counted: it carries one-off costs.
     std::size_t openBytes = 0;
     double openElapsed = 0.0;
+    PollingResult polling;
 };
 
 void printTable(std::ostream& out, const RunInfo& info, const std::vector<LineResult>& lines, const Summary& s);
