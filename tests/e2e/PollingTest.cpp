@@ -147,9 +147,12 @@ TEST_F(Polling, SixFailuresInARowLoseTheControllerOnce)
     EXPECT_FALSE(device->isConnected());
     EXPECT_EQ(device->diagData().count(), 0u);
 
+    // The controller answers again: the reconnect attempt finds it on the last port.
+    ASSERT_TRUE(device->reconnect());
+    EXPECT_TRUE(device->isConnected());
+
     // The count belongs to the program: the next thread's first failure decides at once, and only
     // a good poll starts afresh.
-    device->setConnected(true);
     sim->dropNext(1);
     ASSERT_TRUE(device->startDiagnostics());
     ASSERT_TRUE(waitFor(onlyTheReaperLeft));
