@@ -57,6 +57,12 @@ CRSError::CRSError(std::uint32_t code, std::string function, std::uint32_t line,
     appendMessages({"COM port error - can't open.", "COM port error - can't read/write."});
 }
 
+CLangError::CLangError(std::uint32_t code, std::string function, std::uint32_t line, std::string file)
+    : IError(code, std::move(function), line, std::move(file))
+{
+    appendMessages({"Language not supported", "Can't find language text"});
+}
+
 namespace {
 void outOfMemory()
 {

@@ -83,6 +83,16 @@ public:
     std::shared_ptr<const IError> clone() const override { return std::make_shared<CRSError>(*this); }
 };
 
+// Language text failures: 5 the current language is not one of the thirteen, 6 a window has no
+// text under the identifier asked for.
+class CLangError : public IError {
+public:
+    enum : std::uint32_t { NotSupported = 5, TextNotFound = 6 };
+    CLangError(std::uint32_t code, std::string function, std::uint32_t line, std::string file);
+    const char* className() const noexcept override { return "CLangError"; }
+    std::shared_ptr<const IError> clone() const override { return std::make_shared<CLangError>(*this); }
+};
+
 // Mixin that gives a class the two raise operations of one error class E.
 template <class E>
 class IErrorHelper {
