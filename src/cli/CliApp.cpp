@@ -9,6 +9,8 @@
 #include "Json.h"
 #include "TraceFile.h"
 #include "link/CLPGDevice.h"
+#include "lang/Language.h"
+#include "lang/LanguageServices.h"
 #include "link/PortList.h"
 
 namespace tarvola::cli {
@@ -65,6 +67,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;
     }
+
+    // Messages of the controller and the link come in the user's language.
+    startLanguages();
+    if (o.language)
+        setCurrentLanguage(*o.language);
 
     CliPrompt prompt(err, o.answer);
     CLPGDevice device(prompt);

@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include <charconv>
+
 namespace tarvola::cli {
 
 const char* cliUsage()
@@ -12,6 +14,9 @@ const char* cliUsage()
            "  --json         print results as JSON\n"
            "  --trace FILE   write every frame sent and received to FILE\n"
            "  --yes, --no    answer the tool's questions\n"
+           "  --lang ID      language of the controller's messages: 0 Polski, 1 English, 2 Russian,\n"
+           "                 3 Deutsch, 4 Turkish, 5 Czech, 6 Croatian, 7 Slovenian, 8 Lithuanian,\n"
+           "                 9 Italian, 10 Spanish, 11 Portuguese, 12 Thai (default: from the locale)\n"
            "  --help         show this text\n"
            "\n"
            "Commands:\n"
@@ -43,7 +48,7 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
             }
             return args[++i];
         };
-        const bool global = a == "--port" || a == "--trace" || a == "--demo" || a == "--json" || a == "--yes" ||
+        const bool global = a == "--port" || a == "--trace" || a == "--lang" || a == "--demo" || a == "--json" || a == "--yes" ||
                             a == "--no" || a == "--help" || a == "-h";
         // Global options may stand anywhere; everything else after the command is the command's.
         if (!o.command.empty() && !global) {
@@ -54,6 +59,17 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
         } else if (a == "--trace") {
             if (!(o.traceFile = needValue("--trace")))
                 return std::nullopt;
+        } else if (a == "--lang") {
+            const auto v = needValue("--lang");
+            if (!v)
+                return std::nullopt;
+            int id = -1;
+            const auto r = std::from_chars(v->data(), v->data() + v->size(), id);
+            if (r.ec != std::errc() || r.ptr != v->data() + v->size() || id < 0 || id > 12) {
+                error = "--lang needs a language number from 0 to 12";
+                return std::nullopt;
+            }
+            o.language = id;
         } else if (a == "--demo") {
             o.demo = true;
         } else if (a == "--json") {

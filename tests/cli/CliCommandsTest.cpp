@@ -13,10 +13,17 @@ TEST(CliErrors, ListsAndClearsTheStoredErrors)
 {
     SimProcess sim({"--errors", "0x05,0x02,0,1"});
     TempHome home;
-    const auto listed = cli({"--port", sim.path(), "errors"}, {home.env()});
+    const auto listed = cli({"--port", sim.path(), "--lang", "0", "errors"}, {home.env()});
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_NE(listed.out.find("Error flags: 05 02 00 01"), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("Wtryskiwacze: Błąd wtryskiwacza gazu 2"), std::string::npos) << listed.out;
+
+    // The same in English, the language's own texts.
+    const auto english = cli({"--port", sim.path(), "--lang", "1", "errors"}, {home.env()});
+    ASSERT_EQ(english.exitCode, 0) << english.err;
+    EXPECT_EQ(english.out.find("Wtryskiwacze"), std::string::npos) << english.out;
+    EXPECT_NE(english.out.find(": "), std::string::npos);
+    EXPECT_EQ(cli({"--lang", "13", "--demo", "errors"}).exitCode, 2);
 
     const auto cleared = cli({"--port", sim.path(), "--json", "errors", "--clear"}, {home.env()});
     ASSERT_EQ(cleared.exitCode, 0) << cleared.err;

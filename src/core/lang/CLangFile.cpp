@@ -110,12 +110,45 @@ void CLangFile::index(std::string_view bytes, bool cutShort)
     }
 }
 
+namespace {
+// A line of a language file cannot hold a line break, so messages that have one are written with
+// the two characters backslash and n, in the key and in the translation alike.
+std::string escapeLineBreaks(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string unescapeLineBreaks(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+} // namespace
+
 std::string CLangFile::lookup(std::string_view polish) const
 {
     if (m_index.empty())
         return std::string(polish);
-    const auto it = m_index.find(utf8ToUtf16(polish));
-    return it == m_index.end() ? std::string(polish) : it->second;
+    const bool multiLine = polish.find('\n') != std::string_view::npos;
+    const auto it = m_index.find(utf8ToUtf16(multiLine ? escapeLineBreaks(polish) : std::string(polish)));
+    if (it == m_index.end())
+        return std::string(polish);
+    return multiLine ? unescapeLineBreaks(it->second) : it->second;
 }
 
 } // namespace tarvola

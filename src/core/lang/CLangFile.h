@@ -53,6 +53,8 @@ public:
 
     // The translation of `polish` (UTF-8) as UTF-8; the Polish text itself when the file has no
     // matching line or is not open. Never throws except for allocation failure.
+    // A message with line breaks is looked up with each break written as the two characters "\n"
+    // (a line of the file cannot hold a real one) and its translation comes back with real breaks.
     std::string lookup(std::string_view polish) const;
 
 private:

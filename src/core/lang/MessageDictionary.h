@@ -62,5 +62,9 @@ private:
 // The dictionary the program ships with, built anew at each call (the start-up builds it once).
 // The data for the program's messages is plugged in here, language by language.
 MessageDictionary builtInDictionary();
+// The data behind it: every key with its translator note, and one language's translations (empty
+// for Polish and for the languages served by language files).
+std::span<const MessageText> builtInMessageKeys();
+std::span<const MessageText> builtInTranslations(int language);
 
 } // namespace tarvola

@@ -1,0 +1,145 @@
+// The message dictionary and the language files as data: every message has every language it is due,
+// no translation is a placeholder or the Polish left in place, and each keeps the Polish text's format
+// specifiers, line breaks and edge spaces (the code glues numbers and other texts to them).
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "lang/CLangFile.h"
+#include "lang/Language.h"
+#include "lang/LanguageServices.h"
+#include "lang/MessageDictionary.h"
+#include "lang/translate.h"
+
+using namespace tarvola;
+
+namespace {
+
+std::string str(const char8_t* s)
+{
+    return reinterpret_cast<const char*>(s);
+}
+
+// Texts that are the same in every language: units, abbreviations and names.
+const std::set<std::string> kSameEverywhere = {"RPM", "ms", "kPa", "C", " ms ", "CAN", "UNKNOWN", "Full group",
+                                               "OBD II (EUROPA)"};
+
+// Words that happen to be spelt the same in Polish and in one language (checked by hand).
+const std::set<std::pair<int, std::string>> kCognates = {{Lang::Spanish, "Mapa"}, {Lang::Portuguese, "Mapa"}};
+
+std::vector<std::string> specifiers(const std::string& text)
+{
+    static const std::regex spec(R"(%[-+ #0]*[0-9*]*(\.[0-9*]+)?[hlLqjzt]*[diouxXeEfgGcspn%])");
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), spec); it != std::sregex_iterator(); ++it)
+        out.push_back(it->str());
+    return out;
+}
+
+std::string leadingSpaces(const std::string& s)
+{
+    return s.substr(0, s.find_first_not_of(' '));
+}
+
+std::string trailingSpaces(const std::string& s)
+{
+    const auto last = s.find_last_not_of(' ');
+    return last == std::string::npos ? s : s.substr(last + 1);
+}
+
+// The checks every translation of `polish` must pass; `where` names it in failures.
+void expectFaithful(int language, const std::string& polish, const std::string& text, const std::string& where)
+{
+    EXPECT_FALSE(text.empty()) << where;
+    if (!kSameEverywhere.count(polish) && !kCognates.count({language, polish})) {
+        EXPECT_NE(text, polish) << where << ": the Polish text was left in place";
+    }
+    for (const char* placeholder : {"TODO", "???", "XXX", "FIXME"})
+        EXPECT_EQ(text.find(placeholder), std::string::npos) << where;
+    EXPECT_EQ(specifiers(text), specifiers(polish)) << where;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(polish.begin(), polish.end(), '\n')) << where;
+    EXPECT_EQ(leadingSpaces(text), leadingSpaces(polish)) << where;
+    EXPECT_EQ(trailingSpaces(text), trailingSpaces(polish)) << where;
+}
+
+const int kBuiltInColumns[] = {Lang::English, Lang::Italian,  Lang::Spanish, Lang::Portuguese, Lang::Croatian,
+                               Lang::Russian, Lang::Turkish,  Lang::German,  Lang::Slovenian};
+
+} // namespace
+
+TEST(Dictionary, KeysAreTheProgramsMessagesOnceEach)
+{
+    const auto keys = builtInMessageKeys();
+    EXPECT_EQ(keys.size(), 114u);
+    std::set<std::string> unique;
+    for (const auto& k : keys) {
+        EXPECT_TRUE(unique.insert(str(k.polish)).second) << "twice: " << str(k.polish);
+        EXPECT_FALSE(str(k.text).empty()) << "no translator note: " << str(k.polish);
+    }
+    for (const char* quoted : {"Nie powiodło się wpisanie ustawień do urządzenia!", "Brak połączenia", "Błąd CRC | ",
+                               "Autokalibracja zakończona",
+                               "Nie można połączyć się z modułem. Sprawdź okablowanie. Czy uruchomić w trybie demo?"})
+        EXPECT_TRUE(unique.count(quoted)) << quoted;
+}
+
+TEST(Dictionary, EveryBuiltInColumnTranslatesEveryMessageFaithfully)
+{
+    const auto keys = builtInMessageKeys();
+    for (int language : kBuiltInColumns) {
+        const auto texts = builtInTranslations(language);
+        ASSERT_EQ(texts.size(), keys.size()) << languageListNames()[static_cast<std::size_t>(language)];
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const std::string polish = str(keys[i].polish);
+            ASSERT_EQ(str(texts[i].polish), polish) << "language " << language << " entry " << i;
+            expectFaithful(language, polish, str(texts[i].text), "language " + std::to_string(language) + ": " + polish);
+        }
+    }
+    // Czech and Lithuanian come from their language files, Thai has no column at all.
+    EXPECT_TRUE(builtInTranslations(Lang::Czech).empty());
+    EXPECT_TRUE(builtInTranslations(Lang::Lithuanian).empty());
+    EXPECT_TRUE(builtInTranslations(Lang::Thai).empty());
+}
+
+TEST(Dictionary, LanguageFilesCoverEveryMessage)
+{
+    const std::string folder = std::string(TARVOLA_SOURCE_DATA_DIR) + "/E_Lang/";
+    for (const auto& [name, language] : {std::pair{"THAI.csv", int(Lang::Thai)}, std::pair{"CZECH.csv", int(Lang::Czech)},
+                                         std::pair{"LITHUANIAN.csv", int(Lang::Lithuanian)}}) {
+        const CLangFile file(folder + name);
+        ASSERT_TRUE(file.isOpen()) << name;
+        EXPECT_EQ(file.entryCount(), 114u) << name;
+        for (const auto& k : builtInMessageKeys()) {
+            const std::string polish = str(k.polish);
+            const std::string text = file.lookup(polish);
+            expectFaithful(language, polish, text, std::string(name) + ": " + polish);
+        }
+    }
+}
+
+TEST(Dictionary, TranslateServesEachLanguageFromItsSource)
+{
+    installMessageDictionary(builtInDictionary());
+    openLanguageFiles(std::string(TARVOLA_SOURCE_DATA_DIR) + "/E_Lang");
+    const std::string key = "Brak połączenia";
+    setCurrentLanguage(Lang::Polish);
+    EXPECT_EQ(translate(key), key);
+    setCurrentLanguage(Lang::German);
+    const std::string german = translate(key);
+    setCurrentLanguage(Lang::Czech);
+    const std::string czech = translate(key);
+    EXPECT_NE(german, key);
+    EXPECT_NE(czech, key);
+    EXPECT_NE(czech, german);
+    // A message with a line break travels through a language file too.
+    setCurrentLanguage(Lang::Thai);
+    const std::string multi = "Wersja sterownika jest nowsza niż wersja pliku firmware.\nCzy chcesz zaprogramować "
+                              "sterownik starszą wersją?";
+    const std::string thai = translate(multi);
+    EXPECT_NE(thai, multi);
+    EXPECT_EQ(std::count(thai.begin(), thai.end(), '\n'), 1);
+    setCurrentLanguage(Lang::Polish);
+    closeLanguageFiles();
+    installMessageDictionary(MessageDictionary());
+}
