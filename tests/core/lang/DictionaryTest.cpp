@@ -31,9 +31,9 @@ const std::set<std::pair<int, std::string>> kCognates = {{Lang::Spanish, "Mapa"}
 
 std::vector<std::string> specifiers(const std::string& text)
 {
-    static const std::regex spec(R"(%[-+ #0]*[0-9*]*(\.[0-9*]+)?[hlLqjzt]*[diouxXeEfgGcspn%])");
+    static const std::regex formatSpecifier(R"(%[-+ #0]*[0-9*]*(\.[0-9*]+)?[hlLqjzt]*[diouxXeEfgGcspn%])");
     std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), spec); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), formatSpecifier); it != std::sregex_iterator(); ++it)
         out.push_back(it->str());
     return out;
 }
