@@ -24,14 +24,6 @@ void appendLine(std::string& out, std::string_view key, std::string_view value)
     out.append("\r\n");
 }
 
-std::string formatDouble(double value)
-{
-    // Same notation as the registry's number keys, so writeNumber and writeSettingsRecord agree.
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-    return std::string(buffer, result.ptr);
-}
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -115,7 +107,7 @@ bool CSettingsFile::writeString(std::string_view key, std::string_view text)
 
 bool CSettingsFile::writeNumber(std::string_view key, double value)
 {
-    return writeString(key, formatDouble(value));
+    return writeString(key, formatSettingsNumber(value));
 }
 
 bool CSettingsFile::readString(std::string_view key, std::string& text)

@@ -398,4 +398,9 @@ const SettingsKey* findSettingsKey(std::string_view name)
     return found == index.end() ? nullptr : found->second;
 }
 
+std::string formatSettingsNumber(double value)
+{
+    return formatNumber(value);
+}
+
 } // namespace tarvola

@@ -72,6 +72,10 @@ private:
     Access m_access;
 };
 
+// A double as a settings file writes it: general notation, 6 significant digits, "C" locale
+// (1200, 0.5, 1.23457e+06). The one home of that rule.
+std::string formatSettingsNumber(double value);
+
 // Every key in file order (417 of them). Built once; safe to call from any thread.
 const std::vector<SettingsKey>& settingsKeys();
 // The key of that exact (case-sensitive) name, or nullptr.
