@@ -63,6 +63,14 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandSet;
     else if (o.command == "monitor")
         command = commandMonitor;
+    else if (o.command == "save")
+        command = commandSave;
+    else if (o.command == "load")
+        command = commandLoad;
+    else if (o.command == "factory-reset")
+        command = commandFactoryReset;
+    else if (o.command == "diff")
+        command = commandDiff;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;

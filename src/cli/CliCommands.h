@@ -25,5 +25,9 @@ int commandErrors(CliContext& c);
 int commandDump(CliContext& c);
 int commandSet(CliContext& c);
 int commandMonitor(CliContext& c);
+int commandSave(CliContext& c);
+int commandLoad(CliContext& c);
+int commandFactoryReset(CliContext& c);
+int commandDiff(CliContext& c);
 
 } // namespace tarvola::cli

@@ -6,6 +6,7 @@
 #include "monitor/CDiagFile.h"
 
 #include <algorithm>
+#include <fstream>
 
 using namespace tarvola::test;
 
@@ -115,4 +116,42 @@ TEST(CliMonitor, InterruptedOrKilledRecordingsKeepWhatWasWritten)
         EXPECT_GE(recording.records.size(), 3u) << "signal " << signal;
         EXPECT_EQ(recording.skippedLines, 0u);
     }
+}
+
+TEST(CliSettingsFiles, SaveDiffLoadAndFactoryResetWithBackups)
+{
+    SimProcess sim;
+    TempHome home;
+    const std::vector<std::string> env{home.env(), "XDG_DATA_HOME=" + home.dir.string()};
+    const std::string saved = (home.dir / "car.xset").string();
+    const std::vector<std::string> port{"--port", sim.path()};
+    const auto with = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), port.begin(), port.end());
+        return cli(args, env);
+    };
+
+    ASSERT_EQ(with({"save", saved}).exitCode, 0);
+    EXPECT_EQ(with({"diff", saved}).out, "No differences.\n");
+    ASSERT_EQ(with({"set", "m_base.m_switchRPM", "1800"}).exitCode, 0);
+    EXPECT_EQ(with({"diff", saved}).out, "m_base.m_switchRPM\t1200\t1800\n");
+
+    // Loading overwrites the controller: refused without --yes, and backed up first with it.
+    EXPECT_EQ(with({"load", saved}).exitCode, 1);
+    const auto loaded = with({"--yes", "load", saved});
+    ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+    EXPECT_NE(loaded.err.find((home.dir / "TARVOLA" / "settings" / "backup-").string()), std::string::npos) << loaded.err;
+    EXPECT_EQ(with({"diff", saved}).out, "No differences.\n");
+
+    ASSERT_EQ(with({"set", "m_adv.m_pwm", "45"}).exitCode, 0);
+    const auto factory = with({"--yes", "factory-reset"});
+    ASSERT_EQ(factory.exitCode, 0) << factory.err;
+    EXPECT_NE(with({"--json", "dump"}).out.find("\"m_adv.m_pwm\": 50"), std::string::npos);
+
+    // Two files; a file that is not a settings file is the caller's mistake.
+    const std::string other = (home.dir / "other.xset").string();
+    ASSERT_EQ(with({"save", other}).exitCode, 0);
+    EXPECT_EQ(cli({"diff", saved, other}, env).exitCode, 0);
+    std::ofstream(home.dir / "bad.xset") << "m_timeStamp\tx\r\n";
+    EXPECT_EQ(cli({"diff", (home.dir / "bad.xset").string()}, env).exitCode, 2);
+    EXPECT_EQ(with({"--yes", "load", (home.dir / "bad.xset").string()}).exitCode, 2);
 }
