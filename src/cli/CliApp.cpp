@@ -71,6 +71,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandFactoryReset;
     else if (o.command == "diff")
         command = commandDiff;
+    else if (o.command == "service")
+        command = commandService;
+    else if (o.command == "injector-size")
+        command = commandInjectorSize;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;

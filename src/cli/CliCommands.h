@@ -29,5 +29,7 @@ int commandSave(CliContext& c);
 int commandLoad(CliContext& c);
 int commandFactoryReset(CliContext& c);
 int commandDiff(CliContext& c);
+int commandService(CliContext& c);
+int commandInjectorSize(CliContext& c);
 
 } // namespace tarvola::cli

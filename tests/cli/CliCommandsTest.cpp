@@ -155,3 +155,21 @@ TEST(CliSettingsFiles, SaveDiffLoadAndFactoryResetWithBackups)
     EXPECT_EQ(cli({"diff", (home.dir / "bad.xset").string()}, env).exitCode, 2);
     EXPECT_EQ(with({"--yes", "load", (home.dir / "bad.xset").string()}).exitCode, 2);
 }
+
+TEST(CliService, CountersNextServiceAndTheNozzleCalculator)
+{
+    SimProcess sim;
+    TempHome home;
+    const auto set = cli({"--port", sim.path(), "--json", "service", "--next-km", "10000"}, {home.env()});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    // 10000 km at 50 km/h is 200 hours of gas running from now.
+    EXPECT_NE(set.out.find("\"remainingServiceHours\": 200"), std::string::npos) << set.out;
+    const auto shown = cli({"--port", sim.path(), "service"}, {home.env()});
+    EXPECT_NE(shown.out.find("Next service:                 in 200 h on gas"), std::string::npos) << shown.out;
+    EXPECT_EQ(cli({"--port", sim.path(), "service", "--next-km", "-5"}, {home.env()}).exitCode, 2);
+
+    EXPECT_EQ(cli({"injector-size", "--hp", "120", "--cylinders", "4", "--type", "seq"}).out,
+              "Nozzle: 2.6 mm (30 HP per cylinder)\n");
+    EXPECT_EQ(cli({"injector-size", "--hp", "120", "--cylinders", "0", "--type", "seq"}).exitCode, 2);
+    EXPECT_EQ(cli({"injector-size", "--hp", "120", "--cylinders", "4", "--type", "diesel"}).exitCode, 2);
+}
