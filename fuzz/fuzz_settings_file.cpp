@@ -5,8 +5,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "settings/BlockCodecs.h"
 #include "settings/CSettingsFile.h"
+#include "EncodeEveryBlock.h"
 
 using namespace tarvola;
 
@@ -22,20 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CDeviceSettings settings;
     std::string error;
     if (readSettingsRecord(path, settings, error)) {
-        std::array<std::uint8_t, 28> base{};
-        encodeBase(settings, base);
-        std::array<std::uint8_t, 21> adv{};
-        encodeAdv(settings, adv);
-        std::array<std::uint8_t, 42> times{};
-        encodeSetupTimes(settings, times);
-        std::array<std::uint8_t, 28> sensors{};
-        encodeSensorsSetup(settings, sensors);
-        std::array<std::uint8_t, 30> advanced{};
-        encodeAdvancedSetup(settings, advanced);
-        std::array<std::uint8_t, 16> corr{};
-        encodeMainCorr(settings, corr);
-        MapBlock map{};
-        encodeMap(settings, map);
+        encodeEveryBlock(settings);
     }
     // The line reader on its own, with keys that may sit in the middle of long lines.
     CSettingsFile file;

@@ -3,8 +3,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "settings/BlockCodecs.h"
 #include "settings/SettingsKeys.h"
+#include "EncodeEveryBlock.h"
 
 using namespace tarvola;
 
@@ -21,19 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)key.text(settings);
     }
     // Whatever was accepted must encode without trouble.
-    std::array<std::uint8_t, 28> base{};
-    encodeBase(settings, base);
-    std::array<std::uint8_t, 21> adv{};
-    encodeAdv(settings, adv);
-    std::array<std::uint8_t, 42> times{};
-    encodeSetupTimes(settings, times);
-    std::array<std::uint8_t, 28> sensors{};
-    encodeSensorsSetup(settings, sensors);
-    std::array<std::uint8_t, 30> advanced{};
-    encodeAdvancedSetup(settings, advanced);
-    std::array<std::uint8_t, 16> corr{};
-    encodeMainCorr(settings, corr);
-    MapBlock map{};
-    encodeMap(settings, map);
+    encodeEveryBlock(settings);
     return 0;
 }
