@@ -118,6 +118,9 @@ public:
     IUserPrompt& prompt() { return m_prompt; }
     void setFrameObserver(IFrameObserver* observer) { m_observer = observer; }
     void setListener(IDeviceListener* listener) { m_listener = listener; }
+    // Where connect() and reconnect() look for ports after the last one; listSerialPorts() unless a
+    // test or a face narrows it.
+    void setPortLister(std::function<std::vector<std::string>()> lister) { m_portLister = std::move(lister); }
     // The work mode that demo mode reports (2 petrol, 3 gas); the switch commands set it.
     std::uint8_t demoWorkMode() const { return m_demoWorkMode; }
     IDeviceListener* listener() const { return m_listener; }
@@ -212,6 +215,9 @@ public:
     bool switchToPetrolAndWait();
     // Clears the stored errors and resets the controller; runs switchToPetrolAndWait first.
     bool clearErrors();
+    // The same request alone, for a caller that has already run the petrol step (a settings change
+    // that needs the controller to start over).
+    bool resetDevice();
     // Bit i set: injector i + 1 runs on gas.
     bool setActiveInjectors(std::uint8_t mask);
 
@@ -264,6 +270,7 @@ private:
     std::unique_ptr<CSerialPort> m_port;
     IFrameObserver* m_observer = nullptr;
     IDeviceListener* m_listener = nullptr;
+    std::function<std::vector<std::string>()> m_portLister;
 
     std::atomic<bool> m_pollingOn{false};
     std::atomic<bool> m_demo{false};

@@ -394,6 +394,11 @@ bool CLPGDevice::clearErrors()
     return controlAck("clearErrors", sub::ClearErrors);
 }
 
+bool CLPGDevice::resetDevice()
+{
+    return controlAck("resetDevice", sub::ClearErrors);
+}
+
 bool CLPGDevice::setActiveInjectors(std::uint8_t mask)
 {
     return controlAck("setActiveInjectors", sub::ActiveInjectors, mask);

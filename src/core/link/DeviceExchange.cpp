@@ -226,7 +226,7 @@ bool CLPGDevice::connect()
     const std::string last = m_config.readLastPort();
     bool found = !last.empty() && openPort(last);
     if (!found) {
-        for (const auto& path : listSerialPorts()) {
+        for (const auto& path : m_portLister ? m_portLister() : listSerialPorts()) {
             // The last port has had its turn; asking it again would only cost another link check.
             if (path != last && openPort(path)) {
                 found = true;
@@ -257,7 +257,7 @@ bool CLPGDevice::reconnect()
     const std::string last = m_config.readLastPort();
     bool found = !last.empty() && openPort(last);
     if (!found) {
-        const auto ports = listSerialPorts();
+        const auto ports = m_portLister ? m_portLister() : listSerialPorts();
         for (std::size_t i = 0; i < ports.size() && i < kReconnectPorts && !found; ++i)
             found = ports[i] != last && openPort(ports[i]);
     }

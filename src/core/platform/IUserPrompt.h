@@ -15,6 +15,9 @@ public:
     virtual void information(const std::string& text) = 0;
     virtual void warning(const std::string& text) = 0;
     virtual void error(const std::string& text) = 0;
+    // A plain box: OK, no icon. The boxes that name a failed operation and the error's description
+    // use it.
+    virtual void plain(const std::string& text) { information(text); }
     // A question with Yes and No; true for Yes.
     virtual bool yesNo(const std::string& text) = 0;
     // Long waits on the user-interface thread call this between steps so windows stay alive.

@@ -109,7 +109,8 @@ TEST(Dictionary, LanguageFilesCoverEveryMessage)
                                          std::pair{"LITHUANIAN.csv", int(Lang::Lithuanian)}}) {
         const CLangFile file(folder + name);
         ASSERT_TRUE(file.isOpen()) << name;
-        EXPECT_EQ(file.entryCount(), builtInMessageKeys().size()) << name;
+        // The files also carry the windows' texts.
+        EXPECT_GE(file.entryCount(), builtInMessageKeys().size()) << name;
         for (const auto& k : builtInMessageKeys()) {
             const std::string polish = str(k.polish);
             const std::string text = file.lookup(polish);

@@ -1,0 +1,31 @@
+#pragma once
+// The desktop application's command line:
+//   tarvola [--port PATH] [--simulate [virtual-controller options]] [--demo] [--lang ID]
+// plus, for scripts and measurements, --screenshots DIR (write a picture of every page, then quit),
+// --quit-after MS and --report (print start-up time, CPU and memory on exit).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvola::gui {
+
+struct AppOptions {
+    std::string port;
+    bool simulate = false;
+    std::vector<std::string> simArgs;   // handed to the virtual controller
+    bool demo = false;
+    std::optional<int> language;
+    std::string screenshotDir;
+    int quitAfterMs = 0;
+    bool report = false;
+    bool help = false;
+};
+
+// Parses the arguments after the program name. Returns false with `error` set for an unknown option,
+// a missing value or a language id outside 0..12. After --simulate every argument that is not one of
+// the application's own options goes to the virtual controller.
+bool parseAppOptions(const std::vector<std::string>& args, AppOptions& out, std::string& error);
+const char* appUsage();
+
+} // namespace tarvola::gui

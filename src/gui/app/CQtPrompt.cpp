@@ -1,0 +1,65 @@
+#include "app/CQtPrompt.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "lang/QtTextTargets.h"
+
+namespace tarvola::gui {
+
+namespace {
+constexpr const char* kCaption = "TARVOLA";
+
+int box(QWidget* owner, QMessageBox::Icon icon, const std::string& text, QMessageBox::StandardButtons buttons)
+{
+    // A box must not inherit the wait cursor of the handler that shows it.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox m(icon, kCaption, qs(text), buttons, owner);
+    const int result = m.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return result;
+}
+} // namespace
+
+void CQtPrompt::information(const std::string& text)
+{
+    box(m_owner, QMessageBox::Information, text, QMessageBox::Ok);
+}
+
+void CQtPrompt::warning(const std::string& text)
+{
+    box(m_owner, QMessageBox::Warning, text, QMessageBox::Ok);
+}
+
+void CQtPrompt::error(const std::string& text)
+{
+    box(m_owner, QMessageBox::Critical, text, QMessageBox::Ok);
+}
+
+void CQtPrompt::plain(const std::string& text)
+{
+    box(m_owner, QMessageBox::NoIcon, text, QMessageBox::Ok);
+}
+
+bool CQtPrompt::yesNo(const std::string& text)
+{
+    return box(m_owner, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CQtPrompt::pumpEvents()
+{
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void CQtPrompt::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace tarvola::gui

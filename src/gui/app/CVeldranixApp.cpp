@@ -1,0 +1,173 @@
+#include "app/CVeldranixApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+#include "app/CVeldranixDoc.h"
+#include "app/CVeldranixView.h"
+#include "lang/CLangDlg.h"
+#include "lang/Language.h"
+#include "monitor/CDisplayDlg.h"
+#include "settings/CPasswdDlg.h"
+
+namespace tarvola::gui {
+
+namespace {
+void waitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+} // namespace
+
+CVeldranixApp::CVeldranixApp(AppOptions options) : m_options(std::move(options))
+{
+    m_clock.start();
+}
+
+CVeldranixApp::~CVeldranixApp()
+{
+    qApp->removeEventFilter(this);
+    m_frame.reset();
+    m_doc.reset();
+    if (!m_configDir.isEmpty())
+        QDir(m_configDir).removeRecursively();
+}
+
+bool CVeldranixApp::start(QString& error)
+{
+    if (m_options.language)
+        setCurrentLanguage(*m_options.language);
+    std::string port = m_options.port;
+    AppConfig config;
+    if (m_options.simulate) {
+        QStringList args;
+        for (const auto& a : m_options.simArgs)
+            args << QString::fromStdString(a);
+        const QString path = m_sim.start(args, error);
+        if (path.isEmpty())
+            return false;
+        port = path.toStdString();
+        // A simulated session must not replace the workshop's remembered port.
+        m_configDir = QDir::tempPath() + QStringLiteral("/tarvola-sim-%1").arg(QCoreApplication::applicationPid());
+        config = AppConfig((m_configDir + QStringLiteral("/TARVOLA.conf")).toStdString());
+    }
+    m_doc = std::make_unique<CVeldranixDoc>(m_prompt, LinkTiming::standard(), config);
+    if (!port.empty()) {
+        // The port named on the command line is the one to try, then remembered as the last port.
+        m_doc->config().writeLastPort(port);
+        m_doc->setPortLister([port] { return std::vector<std::string>{port}; });
+    }
+    if (m_options.demo) {
+        m_doc->setDemo(true);
+        m_doc->setConnected(true);
+        m_doc->readIdentity();
+    }
+    m_frame = std::make_unique<CMainFrame>(*m_doc);
+    m_prompt.setOwner(m_frame.get());
+    QObject::connect(m_frame->view(), &CVeldranixView::firstLiveValue, this, [this] {
+        if (m_firstLiveMs < 0)
+            m_firstLiveMs = m_clock.elapsed();
+    });
+    const QScreen* screen = QApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    m_frame->resize(CMainFrame::startSize(area));
+    m_frame->move(0, 0);
+    m_frame->show();
+    QApplication::processEvents();
+    qApp->installEventFilter(this);
+    m_frame->view()->firstUpdate();
+    return true;
+}
+
+bool CVeldranixApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F10 &&
+        !CDisplayDlg::isOpen() && m_frame && m_doc) {
+        CDisplayDlg::openOnce(*m_doc, m_frame.get());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CVeldranixApp::runAutomation()
+{
+    if (!m_options.screenshotDir.empty()) {
+        QTimer::singleShot(0, this, [this] {
+            takeScreenshots();
+            m_frame->close();
+        });
+        return;
+    }
+    if (m_options.quitAfterMs > 0)
+        QTimer::singleShot(m_options.quitAfterMs, this, [this] { m_frame->close(); });
+    if (m_options.report)
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { report(); });
+}
+
+void CVeldranixApp::takeScreenshots()
+{
+    const QString dir = QString::fromStdString(m_options.screenshotDir);
+    QDir().mkpath(dir);
+    const QString lang = QStringLiteral("lang%1").arg(currentLanguage());
+    // Live values first: the dashboard is what a fitter looks at.
+    for (int i = 0; i < 50 && m_firstLiveMs < 0; ++i)
+        waitMs(100);
+    waitMs(600);
+    CAppPropSheet* sheet = m_frame->view()->sheet();
+    m_doc->setUnlocked();
+    for (int i = 0; i < sheet->count(); ++i) {
+        sheet->setCurrentIndex(i);
+        waitMs(400);
+        m_frame->grab().save(QStringLiteral("%1/%2-page%3.png").arg(dir, lang).arg(i + 1));
+    }
+    sheet->setCurrentIndex(0);
+    auto grabDialog = [&](QWidget& dlg, const QString& name) {
+        dlg.show();
+        waitMs(400);
+        dlg.grab().save(QStringLiteral("%1/%2-%3.png").arg(dir, lang, name));
+    };
+    {
+        CDisplayDlg display(*m_doc, m_frame->size(), m_frame.get());
+        grabDialog(display, QStringLiteral("display"));
+        display.closeDisplay();
+    }
+    {
+        CLangDlg dlg(m_frame.get());
+        grabDialog(dlg, QStringLiteral("language"));
+    }
+    {
+        CPasswdDlg dlg(m_frame.get());
+        grabDialog(dlg, QStringLiteral("password"));
+    }
+    {
+        CAboutDlg dlg(m_frame.get());
+        grabDialog(dlg, QStringLiteral("about"));
+    }
+    std::printf("screenshots written to %s\n", qPrintable(dir));
+}
+
+void CVeldranixApp::report()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    const double wall = static_cast<double>(m_clock.elapsed()) / 1000.0;
+    std::printf("first-live-value-ms %lld\nwall-s %.2f\ncpu-s %.2f\ncpu-share %.4f\npeak-rss-mb %.1f\n",
+                static_cast<long long>(m_firstLiveMs), wall, cpu, wall > 0 ? cpu / wall : 0.0,
+                static_cast<double>(usage.ru_maxrss) / 1024.0);
+    std::fflush(stdout);
+}
+
+} // namespace tarvola::gui

@@ -1,0 +1,28 @@
+#pragma once
+// Starts the virtual controller as a child process and learns its pseudo-terminal from the first
+// line it prints; the controller ends with this object.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace tarvola::gui {
+
+class SimLauncher {
+public:
+    SimLauncher() = default;
+    ~SimLauncher();
+    SimLauncher(const SimLauncher&) = delete;
+    SimLauncher& operator=(const SimLauncher&) = delete;
+
+    // Starts it with these options; returns the terminal's path, or an empty string with `error` set
+    // when the program cannot be found or started, or prints no path within five seconds.
+    QString start(const QStringList& arguments, QString& error);
+    // The program started: beside this program, else the build tree's, else on the PATH.
+    static QString program();
+
+private:
+    QProcess m_process;
+};
+
+} // namespace tarvola::gui

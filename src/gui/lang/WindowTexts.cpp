@@ -1,0 +1,199 @@
+#include "lang/WindowTexts.h"
+
+#include <map>
+#include <string>
+
+#include "settings/SettingsPages.h"
+
+namespace tarvola::gui {
+
+namespace {
+constexpr MessageText kKeys[] = {
+#include "texts/Windows_pl.inc"
+};
+constexpr MessageText kEnglish[] = {
+#include "texts/Windows_en.inc"
+};
+constexpr MessageText kItalian[] = {
+#include "texts/Windows_it.inc"
+};
+constexpr MessageText kSpanish[] = {
+#include "texts/Windows_es.inc"
+};
+constexpr MessageText kPortuguese[] = {
+#include "texts/Windows_pt.inc"
+};
+constexpr MessageText kCroatian[] = {
+#include "texts/Windows_hr.inc"
+};
+constexpr MessageText kRussian[] = {
+#include "texts/Windows_ru.inc"
+};
+constexpr MessageText kTurkish[] = {
+#include "texts/Windows_tr.inc"
+};
+constexpr MessageText kGerman[] = {
+#include "texts/Windows_de.inc"
+};
+constexpr MessageText kSlovenian[] = {
+#include "texts/Windows_sl.inc"
+};
+
+std::string_view view(const char8_t* text)
+{
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
+// Polish text -> the twelve texts, built once.
+const std::map<std::string_view, TwelveTexts, std::less<>>& catalog()
+{
+    static const auto table = [] {
+        std::map<std::string_view, TwelveTexts, std::less<>> t;
+        for (const auto& k : kKeys) {
+            TwelveTexts texts{};
+            texts[0] = view(k.polish);
+            t.emplace(view(k.polish), texts);
+        }
+        for (std::size_t column = 1; column < kBuiltInLanguageCount; ++column) {
+            for (const auto& m : windowTranslations(kTextColumnLanguage[column])) {
+                auto it = t.find(view(m.polish));
+                if (it != t.end())
+                    it->second[column] = view(m.text);
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+} // namespace
+
+std::span<const MessageText> windowTextKeys() { return kKeys; }
+
+std::span<const MessageText> windowTranslations(int language)
+{
+    switch (language) {
+    case Lang::English: return kEnglish;
+    case Lang::Italian: return kItalian;
+    case Lang::Spanish: return kSpanish;
+    case Lang::Portuguese: return kPortuguese;
+    case Lang::Croatian: return kCroatian;
+    case Lang::Russian: return kRussian;
+    case Lang::Turkish: return kTurkish;
+    case Lang::German: return kGerman;
+    case Lang::Slovenian: return kSlovenian;
+    default: return {};
+    }
+}
+
+TwelveTexts windowTexts(std::string_view polish)
+{
+    const auto& t = catalog();
+    const auto it = t.find(polish);
+    if (it != t.end())
+        return it->second;
+    TwelveTexts texts{};
+    texts[0] = polish;
+    return texts;
+}
+
+void CWindowTexts::add(int id, std::string_view polish)
+{
+    addText(id, windowTexts(polish));
+}
+
+void CViewTexts::fillTexts()
+{
+    using namespace viewids;
+    add(kCaptionId, "Duży wyświetlacz");
+    add(Switch, "Przełącznik");
+    add(BtnGasoline, "Benzyna");
+    add(BtnAuto, "Automat");
+    add(BtnLpg, "Gaz");
+    add(Injectors, "Aktywne wtryskiwacze");
+    add(Pressure, "Ciśnienie");
+    add(PressureGas, "Gaz");
+    add(Manifold, "Kolektor");
+    add(Temperature, "Temperatura");
+    add(TemperatureGas, "Gaz");
+    add(Reducer, "Reduktor");
+    add(Voltage, "Napięcie");
+    add(Supply, "Zasilanie");
+    add(Rpm, "Obroty");
+    add(Lambda1, "Lambda 1");
+    add(Lambda2, "Lambda 2");
+    add(GasTime, "Czas wtr. gazowy");
+    add(PetrolTimes, "Czas wtrysku benzynowy");
+    static const char* const kCyl[] = {"Cyl 1", "Cyl 2", "Cyl 3", "Cyl 4", "Cyl 5", "Cyl 6", "Cyl 7", "Cyl 8"};
+    for (int i = 0; i < 8; ++i)
+        add(CylFirst + i, kCyl[i]);
+    add(RpmShort, "RPM");
+    add(GasShort, "Gazowy");
+    add(InjectionTime, "Czas wtrysku");
+    add(RowPetrol, "Benzyna");
+    add(RowGas, "Gaz");
+}
+
+void CMainMenuTexts::fillTexts()
+{
+    auto add = [this](int id, std::string_view polish) { addText(id, windowTexts(polish)); };
+    add(0, "Plik");
+    add(1, "Narzędzia");
+    add(2, "O programie");
+    add(ids::CmdExit, "Wyjście");
+    add(ids::CmdMainCorr, "Korekta główna...");
+    add(ids::CmdCharts, "Wykresy...");
+    add(ids::CmdErrors, "Błędy urządzenia...");
+    add(ids::CmdService, "Serwis...");
+    add(ids::CmdSettings, "Odczyt/zapis ustawień...");
+    add(ids::CmdLanguage, "Język...");
+    add(ids::CmdInjCalc, "Kalkulator wtryskiwaczy...");
+    add(ids::CmdLargeDisplay, "Duży wyświetlacz (F10)");
+    add(ids::CmdHelp, "Pomoc");
+    add(ids::CmdAbout, "O programie TARVOLA...");
+}
+
+void CAboutDlgTexts::fillTexts()
+{
+    add(kCaptionId, "O programie TARVOLA...");
+    add(ids::Ok, "OK");
+}
+
+void CLangDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Wybór języka");
+    add(1200, "Język:");
+    add(ids::Ok, "OK");
+    add(ids::Cancel, "Anuluj");
+}
+
+void CPasswdDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Opcje zaawansowane");
+    add(1201, "Podaj hasło");
+    add(ids::Ok, "OK");
+    add(ids::Cancel, "Anuluj");
+}
+
+CComingPageTexts::CComingPageTexts(std::string_view title)
+{
+    add(kCaptionId, title);
+    add(kMessageId, "Ta funkcja pojawi się w kolejnej wersji programu.");
+}
+
+CSettingsPageTexts::CSettingsPageTexts(const SettingsPage& page)
+{
+    add(kCaptionId, page.title);
+    for (std::size_t g = 0; g < page.groups.size(); ++g)
+        add(page.groupId(static_cast<int>(g)), page.groups[g]);
+    for (const auto& c : page.controls) {
+        if (*c.label == '\0')
+            continue;
+        add(c.kind == ControlKind::Check ? c.id : c.id + kLabelOffset, c.label);
+    }
+    if (&page == &gasPage()) {
+        add(fuelctl::ReadingLabel, "Aktualne wskazanie");
+        add(fuelctl::ReserveLabel, "Rezerwa");
+    }
+}
+
+} // namespace tarvola::gui

@@ -1,0 +1,122 @@
+// The dashboard's fuel gauge and lamps, the work-mode buttons, the injector check boxes and the
+// large live display.
+
+#include <QKeyEvent>
+#include <QTest>
+
+#include "controls/CColorStatic.h"
+#include "gui/GuiFixture.h"
+#include "monitor/CDisplayDlg.h"
+
+namespace tarvola::gui::test {
+
+class DashboardTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fuelGaugeFollowsTheThresholds()
+    {
+        GuiRig rig("gauge", false);
+        auto& v = rig.view();
+        auto lit = [&](int i) { return v.indicator(i)->backgroundColor() == colors::LampGreen; };
+        // Thresholds 130, 126, 117, 114 (the record's defaults).
+        v.showFuelGauge(120);
+        QVERIFY(!lit(0) && !lit(1) && lit(2) && lit(3));
+        v.showFuelGauge(114);
+        QVERIFY(!lit(0) && !lit(1) && !lit(2) && !lit(3));
+        v.showFuelGauge(116);
+        QVERIFY(!lit(0) && !lit(1) && !lit(2) && lit(3));
+        v.showFuelGauge(131);
+        QVERIFY(lit(0) && lit(1) && lit(2) && lit(3));
+        QCOMPARE(v.indicator(4)->backgroundColor(), colors::Red);
+        QCOMPARE(v.indicator(5)->backgroundColor(), colors::LampGreen);
+        QCOMPARE(v.indicator(6)->backgroundColor(), colors::Red);
+        // A falling sensor (full below the next threshold) is read turned round.
+        auto& f = rig.doc->m_settings.m_sensorsSetup;
+        f.m_fuelFull = 114;
+        f.m_fuelHgw = 117;
+        f.m_fuelHalf = 126;
+        f.m_fuelQuarter = 130;
+        v.showFuelGauge(113);
+        QVERIFY(lit(0) && lit(1) && lit(2) && lit(3));
+    }
+
+    void gasModeLightsTheInjectorsAndTheGauge()
+    {
+        sim::SimOptions options;
+        options.warm = true;
+        GuiRig rig("gasmode", true, options);
+        rig.start();
+        QVERIFY(waitFor([&] { return !rig.view().rpmValue()->text().isEmpty(); }));
+        rig.view().OnBtnLpg();
+        QVERIFY(rig.prompt.messages.empty());
+        QVERIFY(waitFor([&] { return rig.view().injectorLabel(0)->backgroundColor() == colors::ActiveGreen; }, 8000));
+        QVERIFY(rig.view().injectorCheck(0)->isChecked());
+        QVERIFY(waitFor([&] { return rig.view().indicator(5)->backgroundColor() == colors::LampGreen; }));
+        // Back to petrol: the labels turn grey again.
+        rig.view().OnBtnGasoline();
+        QVERIFY(waitFor([&] { return rig.view().injectorLabel(0)->backgroundColor() == colors::LightGrey; }, 8000));
+        QVERIFY(rig.prompt.messages.empty());
+    }
+
+    void injectorBoxesOfAnOldControllerOnPetrolSendNothing()
+    {
+        sim::SimOptions options;
+        options.version = 516;
+        GuiRig rig("oldinj", true, options);
+        rig.start();
+        QVERIFY(waitFor([&] { return !rig.view().rpmValue()->text().isEmpty(); }));
+        rig.sim->clearReceived();
+        rig.view().injectorCheck(1)->click();
+        for (const auto& f : rig.sim->received())
+            QVERIFY(!(f.bytes.size() > 4 && f.bytes[3] == 2 && f.bytes[4] == 23));
+    }
+
+    void switchButtonsReportAFailure()
+    {
+        GuiRig rig("switchfail");
+        rig.start();
+        rig.sim->ignoreControlRequest(1);
+        rig.view().OnBtnLpg();
+        QCOMPARE(rig.prompt.messages.size(), std::size_t(1));
+        QCOMPARE(rig.prompt.messages[0], std::string("Nie powiodło się przełączenie na gaz!"));
+        QCOMPARE(rig.prompt.busy, 0);
+    }
+
+    void largeDisplayScalesAndOnlyF10ClosesIt()
+    {
+        QCOMPARE(CDisplayDlg::scaledFontHeight(-18, 1.5), -28);
+        QCOMPARE(CDisplayDlg::scaledFontHeight(18, 1.5), 26);
+        QCOMPARE(CDisplayDlg::scaled(25, 1.5), 38);  // 37.5 away from zero
+        QCOMPARE(CMainFrame::startSize(QRect(0, 0, 1280, 1024)), QSize(1024, 746));
+        QCOMPARE(CMainFrame::startSize(QRect(0, 0, 800, 600)), QSize(795, 595));
+
+        GuiRig rig("display");
+        rig.start();
+        QVERIFY(waitFor([&] { return !rig.view().rpmValue()->text().isEmpty(); }));
+        CDisplayDlg dlg(*rig.doc, QSize(900, 600), rig.frame.get());
+        dlg.show();
+        QVERIFY(dlg.timerActive());
+        QVERIFY(waitFor([&] { return dlg.value(1069)->text() != QStringLiteral("0"); }));
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        dlg.close();
+        QVERIFY(dlg.isVisible());
+        QTest::keyClick(&dlg, Qt::Key_F10);
+        QVERIFY(!dlg.isVisible());
+    }
+
+    void largeDisplayOpenedUnconnectedNeverUpdates()
+    {
+        GuiRig rig("display-off", false);
+        rig.start();
+        CDisplayDlg dlg(*rig.doc, QSize(600, 400), rig.frame.get());
+        QVERIFY(!dlg.timerActive());
+        QCOMPARE(dlg.value(1080)->text(), QStringLiteral("0.0"));
+    }
+};
+
+TARVOLA_GUI_SUITE(DashboardTest);
+
+} // namespace tarvola::gui::test
+
+#include "DashboardTest.moc"
