@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "TestTiming.h"
 #include "VirtualController.h"
 #include "link/CLPGDevice.h"
 
@@ -28,18 +29,6 @@ public:
     void pumpEvents() override { ++pumps; }
 };
 
-inline LinkTiming quickTiming()
-{
-    LinkTiming t;
-    t.readTimeoutConstantMs = 250;
-    t.shortReplyPauseMs = 10;
-    t.switchPauseMs = 20;
-    t.petrolPollPauseMs = 10;
-    t.petrolUnboundedWaitMs = 600;
-    t.demoPetrolWaitMs = 10;
-    t.demoPollPauseMs = 1;
-    return t;
-}
 
 inline std::string tempConfigPath(const std::string& tag)
 {

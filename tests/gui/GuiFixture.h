@@ -11,6 +11,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "TestTiming.h"
 #include "VirtualController.h"
 #include "app/CMainFrame.h"
 #include "app/CVeldranixDoc.h"
@@ -38,18 +39,7 @@ public:
     void setBusy(bool on) override { busy += on ? 1 : -1; }
 };
 
-inline LinkTiming quickTiming()
-{
-    LinkTiming t;
-    t.readTimeoutConstantMs = 250;
-    t.shortReplyPauseMs = 10;
-    t.switchPauseMs = 20;
-    t.petrolPollPauseMs = 10;
-    t.petrolUnboundedWaitMs = 600;
-    t.demoPetrolWaitMs = 10;
-    t.demoPollPauseMs = 1;
-    return t;
-}
+using tarvola::test::quickTiming;
 
 // Waits, with the event loop running, until `done` holds or `ms` pass.
 inline bool waitFor(const std::function<bool()>& done, int ms = 5000)

@@ -69,6 +69,16 @@ CColorStatic* CVeldranixView::valueStatic(const QColor& text, int minChars)
     return s;
 }
 
+QGroupBox* CVeldranixView::boldGroup(int id)
+{
+    auto* group = new QGroupBox(this);
+    setTextId(group, id);
+    QFont f = group->font();
+    f.setBold(true);
+    group->setFont(f);
+    return group;
+}
+
 QLabel* CVeldranixView::caption(int id)
 {
     auto* l = new QLabel(this);
@@ -81,11 +91,7 @@ QLabel* CVeldranixView::caption(int id)
 
 QWidget* CVeldranixView::buildSwitchPanel()
 {
-    auto* group = new QGroupBox(this);
-    setTextId(group, viewids::Switch);
-    QFont f = group->font();
-    f.setBold(true);
-    group->setFont(f);
+    auto* group = boldGroup(viewids::Switch);
     auto* layout = new QHBoxLayout(group);
     auto* buttons = new QVBoxLayout;
     m_btnGasoline = new QPushButton(group);
@@ -121,11 +127,7 @@ QWidget* CVeldranixView::buildSwitchPanel()
 
 QWidget* CVeldranixView::buildInjectors()
 {
-    auto* group = new QGroupBox(this);
-    setTextId(group, viewids::Injectors);
-    QFont f = group->font();
-    f.setBold(true);
-    group->setFont(f);
+    auto* group = boldGroup(viewids::Injectors);
     auto* grid = new QGridLayout(group);
     grid->setSpacing(4);
     grid->addWidget(caption(viewids::RowPetrol), 2, 0);
@@ -200,11 +202,7 @@ QWidget* CVeldranixView::buildReadouts()
 
 QWidget* CVeldranixView::buildCylinderList()
 {
-    auto* group = new QGroupBox(this);
-    setTextId(group, viewids::PetrolTimes);
-    QFont f = group->font();
-    f.setBold(true);
-    group->setFont(f);
+    auto* group = boldGroup(viewids::PetrolTimes);
     auto* grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
     for (int i = 0; i < 8; ++i) {

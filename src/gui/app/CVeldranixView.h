@@ -76,6 +76,7 @@ private:
     QWidget* buildCylinderList();
     CColorStatic* valueStatic(const QColor& text, int minChars);
     QLabel* caption(int id);
+    QGroupBox* boldGroup(int id);
     void emptyValues();
     void switchPanel(const CDiag& sample);
     // Shows the error-object box: the handler's name, a line break, the description.

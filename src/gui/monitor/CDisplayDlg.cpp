@@ -75,7 +75,7 @@ CDisplayDlg::CDisplayDlg(CVeldranixDoc& doc, const QSize& target, QWidget* paren
     value(1069, colors::Rpm, {215, 45, 180, 80}, QStringLiteral("0"));
     label(GasShort, {215, 140, 180, 30});
     value(1077, colors::Gas, {215, 170, 180, 80}, QStringLiteral("0.0"));
-    group(InjectionTime, {410, 10, 180, 380});
+    group(InjectionTime, {410, 10, 180, 210});
     for (int i = 0; i < 8; ++i) {
         auto* cl = label(CylFirst + i, {420, 40 + 43 * i, 60, 30});
         auto* cv = value(kCylinderIds[static_cast<std::size_t>(i)], colors::Petrol, {485, 35 + 43 * i, 95, 38},

@@ -131,9 +131,13 @@ void SettingsPageWidget::build()
 
 void SettingsPageWidget::buildFuelLevel(QGridLayout* grid, int& row)
 {
+    QFont normal = font();
+    normal.setBold(false);
     auto* readingLabel = new QLabel(this);
+    readingLabel->setFont(normal);
     setTextId(readingLabel, fuelctl::ReadingLabel);
     m_reading = new QLabel(this);
+    m_reading->setFont(normal);
     m_reading->setFrameShape(QFrame::Panel);
     m_reading->setFrameShadow(QFrame::Sunken);
     m_reading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -149,6 +153,7 @@ void SettingsPageWidget::buildFuelLevel(QGridLayout* grid, int& row)
         lamps->addWidget(m_lamps[i]);
     }
     auto* reserve = new QLabel(this);
+    reserve->setFont(normal);
     setTextId(reserve, fuelctl::ReserveLabel);
     lamps->addWidget(reserve);
     lamps->addStretch(1);
