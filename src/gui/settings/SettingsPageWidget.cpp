@@ -142,6 +142,7 @@ void SettingsPageWidget::buildFuelLevel(QGridLayout* grid, int& row)
     m_reading->setFrameShadow(QFrame::Sunken);
     m_reading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_reading->setMinimumWidth(40);
+    m_reading->setMinimumHeight(m_reading->fontMetrics().height() + 6);
     grid->addWidget(readingLabel, row, 0);
     grid->addWidget(m_reading, row, 2);
     ++row;
