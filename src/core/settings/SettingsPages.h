@@ -126,6 +126,8 @@ bool fuelSensorPreset(int sensorType, FuelSensorPreset& out);
 // thresholds Full, Hgw, Half, Quarter; a falling sensor (Full below Hgw) is turned round first.
 // 0 means the tank is at the reserve.
 int fuelLampsLit(std::uint8_t level, const CSensorsSetup& setup);
+// Whether lamp `fromTop` (0 top .. 3 bottom) of the four is lit when `lit` of them are.
+constexpr bool fuelLampOn(int fromTop, int lit) { return 4 - fromTop <= lit; }
 
 } // namespace tarvola
 

@@ -16,6 +16,7 @@
 #include "lang/translate.h"
 #include "monitor/CDisplayDlg.h"
 #include "monitor/DiagValues.h"
+#include "monitor/Readouts.h"
 #include "settings/ComingPage.h"
 #include "settings/SettingsPageWidget.h"
 
@@ -300,22 +301,22 @@ void CVeldranixView::liveRefresh()
         switchPanel(sample);
     }
     const DiagContext context = contextFrom(m_doc.m_settings);
-    const auto times = shownCylinderTimes(sample, context, Channel3Repeat::Apply);
     const DiagValues v = diagValues(sample, context);
+    const ReadoutTexts t = readoutTexts(sample, context, Channel3Repeat::Apply);
     for (std::size_t i = 0; i < 8; ++i) {
-        m_petrol[i]->setValueText(QString::asprintf("%.1f", times[i].petrolMs));
-        m_gas[i]->setValueText(QString::asprintf("%.1f", times[i].gasMs));
-        m_cylPetrol[i]->setValueText(QString::asprintf("%.1f", times[i].petrolMs));
+        m_petrol[i]->setValueText(t.petrol[i]);
+        m_gas[i]->setValueText(t.gas[i]);
+        m_cylPetrol[i]->setValueText(t.petrol[i]);
     }
-    m_gasPressure->setValueText(QString::asprintf("%.0f", v.gasPressureKPa));
-    m_manifold->setValueText(QString::asprintf("%.0f", shownManifoldKPa(v.manifoldKPa)));
-    m_gasTemp->setValueText(QString::asprintf("%.0f", v.gasTempC));
-    m_reducerTemp->setValueText(QString::asprintf("%.0f", v.reducerTempC));
-    m_supply->setValueText(QString::asprintf("%.2f", v.supplyVolts));
-    m_rpm->setValueText(QString::asprintf("%.0f", shownRpm(v.rpm)));
-    m_lambda1->setValueText(QString::asprintf("%.2f", v.lambda1Volts));
-    m_lambda2->setValueText(QString::asprintf("%.2f", v.lambda2Volts));
-    m_gasTime->setValueText(QString::asprintf("%.2f", times[0].gasMs));
+    m_gasPressure->setValueText(t.gasPressure);
+    m_manifold->setValueText(t.manifold);
+    m_gasTemp->setValueText(t.gasTemp);
+    m_reducerTemp->setValueText(t.reducerTemp);
+    m_supply->setValueText(t.supply);
+    m_rpm->setValueText(t.rpm);
+    m_lambda1->setValueText(t.lambda1);
+    m_lambda2->setValueText(t.lambda2);
+    m_gasTime->setValueText(t.gasTime);
     for (std::size_t i = 0; i < 8; ++i) {
         const bool on = (v.activeInjectors >> i) & 1;
         if (m_injChecks[i]->isChecked() != on)
@@ -354,7 +355,7 @@ void CVeldranixView::showFuelGauge(std::uint8_t level)
     const int lit = fuelLampsLit(level, m_doc.m_settings.m_sensorsSetup);
     // Indicator 1162 is the top of the column, 1165 the bottom lamp of the gauge.
     for (int i = 0; i < 4; ++i) {
-        const QColor c = (4 - i) <= lit ? colors::LampGreen : colors::Dark;
+        const QColor c = fuelLampOn(i, lit) ? colors::LampGreen : colors::Dark;
         m_indicators[static_cast<std::size_t>(i)]->setColors(c, c);
     }
     m_indicators[4]->setColors(colors::Red, colors::Red);
@@ -368,43 +369,42 @@ void CVeldranixView::showError(const char* handler, const IError& error)
     m_doc.prompt().plain(std::string(handler) + "\n" + error.description());
 }
 
+void CVeldranixView::runWorkModeSwitch(const char* handler, const std::function<bool()>& command,
+                                       const char* failure)
+{
+    try {
+        CBusyScope busy(m_doc.prompt());
+        if (!command())
+            m_doc.prompt().error(translate(failure));
+    } catch (const IError& e) {
+        showError(handler, e);
+    }
+}
+
 void CVeldranixView::OnBtnGasoline()
 {
     if (!m_doc.isConnected() || m_doc.calibrating())
         return;
-    try {
-        CBusyScope busy(m_doc.prompt());
-        if (!m_doc.switchToPetrol())
-            m_doc.prompt().error(translate("Nie powiodło się przełączenie na benzynę!"));
-    } catch (const IError& e) {
-        showError("CVeldranixView::OnBtnGasoline()", e);
-    }
+    runWorkModeSwitch("CVeldranixView::OnBtnGasoline()", [this] { return m_doc.switchToPetrol(); },
+                      "Nie powiodło się przełączenie na benzynę!");
 }
 
 void CVeldranixView::OnBtnAuto()
 {
     if (!m_doc.isConnected() || m_doc.calibrating())
         return;
-    try {
-        CBusyScope busy(m_doc.prompt());
-        if (!m_doc.switchToPetrolAndWait() || !m_doc.switchToAuto())
-            m_doc.prompt().error(translate("Nie powiodło się przełączenie w tryb AUTO!"));
-    } catch (const IError& e) {
-        showError("CVeldranixView::OnBtnAuto()", e);
-    }
+    runWorkModeSwitch("CVeldranixView::OnBtnAuto()",
+                      [this] { return m_doc.switchToPetrolAndWait() && m_doc.switchToAuto(); },
+                      "Nie powiodło się przełączenie w tryb AUTO!");
 }
 
+// The gas button works during a calibration too: it is how the fitter takes the car back to gas.
 void CVeldranixView::OnBtnLpg()
 {
     if (!m_doc.isConnected())
         return;
-    try {
-        CBusyScope busy(m_doc.prompt());
-        if (!m_doc.switchToGas())
-            m_doc.prompt().error(translate("Nie powiodło się przełączenie na gaz!"));
-    } catch (const IError& e) {
-        showError("CVeldranixView::OnBtnLpg()", e);
-    }
+    runWorkModeSwitch("CVeldranixView::OnBtnLpg()", [this] { return m_doc.switchToGas(); },
+                      "Nie powiodło się przełączenie na gaz!");
 }
 
 void CVeldranixView::onTurnOffEm()

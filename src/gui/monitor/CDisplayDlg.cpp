@@ -9,7 +9,7 @@
 #include "app/CMainFrame.h"
 #include "app/CVeldranixDoc.h"
 #include "lang/QtTextTargets.h"
-#include "monitor/DiagValues.h"
+#include "monitor/Readouts.h"
 #include "settings/Conversions.h"
 
 namespace tarvola::gui {
@@ -147,24 +147,22 @@ void CDisplayDlg::refreshTick()
     CDiag sample;
     if (!m_doc.diagData().newest(sample))
         return;
-    const DiagContext context = contextFrom(m_doc.m_settings);
-    const auto times = shownCylinderTimes(sample, context, Channel3Repeat::Ignore);
-    const DiagValues v = diagValues(sample, context);
+    const ReadoutTexts t = readoutTexts(sample, contextFrom(m_doc.m_settings), Channel3Repeat::Ignore);
     auto set = [this](int id, const QString& text) {
         if (CColorStatic* s = value(id))
             s->setValueText(text);
     };
-    set(1077, QString::asprintf("%.2f", times[0].gasMs));
+    set(1077, t.gasTime);
     for (std::size_t i = 0; i < 8; ++i)
-        set(kCylinderIds[i], QString::asprintf("%.1f", times[i].petrolMs));
-    set(1069, QString::asprintf("%.0f", shownRpm(v.rpm)));
-    set(1056, QString::asprintf("%.0f", v.gasPressureKPa));
-    set(1057, QString::asprintf("%.0f", shownManifoldKPa(v.manifoldKPa)));
-    set(1064, QString::asprintf("%.0f", v.gasTempC));
-    set(1065, QString::asprintf("%.0f", v.reducerTempC));
-    set(1068, QString::asprintf("%.2f", v.lambda1Volts));
-    set(1075, QString::asprintf("%.2f", v.lambda2Volts));
-    set(1072, QString::asprintf("%.2f", v.supplyVolts));
+        set(kCylinderIds[i], t.petrol[i]);
+    set(1069, t.rpm);
+    set(1056, t.gasPressure);
+    set(1057, t.manifold);
+    set(1064, t.gasTemp);
+    set(1065, t.reducerTemp);
+    set(1068, t.lambda1);
+    set(1075, t.lambda2);
+    set(1072, t.supply);
 }
 
 void CDisplayDlg::keyPressEvent(QKeyEvent* event)

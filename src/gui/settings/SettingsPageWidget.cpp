@@ -261,13 +261,13 @@ void SettingsPageWidget::liveUpdate(unsigned tick)
     CDiag sample;
     if (!m_doc.diagData().newest(sample))
         return;
-    const std::uint8_t level = sample.byte(diag::FuelLevel);
+    const std::uint8_t level = diagValues(sample, contextFrom(m_doc.m_settings)).fuelLevel;
     const QString text = QString::number(level);
     if (m_reading->text() != text)
         m_reading->setText(text);
     const int lit = fuelLampsLit(level, m_doc.m_settings.m_sensorsSetup);
     for (int i = 0; i < 4; ++i) {
-        const QColor c = (4 - i) <= lit ? colors::LevelGreen : colors::Dark;
+        const QColor c = fuelLampOn(i, lit) ? colors::LevelGreen : colors::Dark;
         m_lamps[static_cast<std::size_t>(i)]->setColors(c, c);
     }
     if (lit == 0)
