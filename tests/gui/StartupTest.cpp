@@ -94,6 +94,7 @@ private slots:
         QVERIFY(rig.frame->close());
         QVERIFY(!rig.doc->pollingOn());
         QVERIFY(!rig.frame->refreshTimerActive());
+        QVERIFY(!rig.doc->port().isOpen());
         // A running calibration refuses the close.
         GuiRig busy("close-busy");
         busy.start();

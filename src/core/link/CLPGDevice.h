@@ -159,6 +159,8 @@ public:
     // Searches for a controller: the last port, then every listed port; with none, asks whether to
     // run in demo mode. True when connected (to a controller or in demo mode).
     bool connect();
+    // Closes the serial port under the exchange lock (at the end of a session, after stopping polling).
+    void closePort();
     // After a loss: the last port, then the first seven listed ports. True when a controller answered.
     bool reconnect();
     static constexpr std::size_t kReconnectPorts = 7;

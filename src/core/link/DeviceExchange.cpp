@@ -252,6 +252,12 @@ bool CLPGDevice::connect()
     return true;
 }
 
+void CLPGDevice::closePort()
+{
+    CMutexGuard guard(m_exchangeLock);
+    m_port->close();
+}
+
 bool CLPGDevice::reconnect()
 {
     const std::string last = m_config.readLastPort();

@@ -169,6 +169,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_refresh.stop();
     m_reconnect.stop();
     m_doc.StopDiagnostics();
+    m_doc.closePort();
     event->accept();
 }
 
