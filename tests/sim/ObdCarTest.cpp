@@ -129,16 +129,3 @@ TEST(ObdCar, EachBusAnswersOnlyItsOwnRequestIdentifiers) {
     EXPECT_GT(ObdCar::baseIdFor(ObdBus::Can29), 0x7FFu);
     EXPECT_EQ(ObdCar::baseIdFor(ObdBus::Can11), 0x7E0u);
 }
-
-TEST(ObdCar, FuelTrimsAndOxygenSensorFollowTheEngine) {
-    ObdCar car;
-    EngineSnapshot lean = idle();
-    lean.shortTrimPercent = 12.5;
-    lean.longTrimPercent = -25.0;
-    lean.lambda1Volts = 0.1;
-    EXPECT_EQ(car.answer(query(1, 0x06), lean)[0].data[3], 144);  // (12.5 + 100) * 1.28
-    EXPECT_EQ(car.answer(query(1, 0x07), lean)[0].data[3], 96);
-    EXPECT_EQ(car.answer(query(1, 0x14), lean)[0].data[3], 20);   // 0.1 V in 5 mV steps
-    lean.lambda1Volts = 0.8;
-    EXPECT_EQ(car.answer(query(1, 0x14), lean)[0].data[3], 160);
-}

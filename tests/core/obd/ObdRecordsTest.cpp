@@ -44,15 +44,13 @@ TEST(ObdIdentifiers, EachBusKindHasItsRequestFilterAndUnitAddress)
     EXPECT_EQ(unitRequestIdFor(0x18DB33F1, 0x7A8), 0x7A0u);
 }
 
-TEST(ObdRecords, ProtocolAndStandardNames)
+TEST(ObdRecords, ProtocolNameFollowsBaseAndSpeedCode)
 {
     EXPECT_EQ(protocolName(connection(0x7A0)), "ISO9141/KWP2000");
     EXPECT_EQ(protocolName(connection(0x7E0, 2)), "CAN 11-bit 500kb/s");
     EXPECT_EQ(protocolName(connection(0x7E0, 1)), "CAN 11-bit 250kb/s");
     EXPECT_EQ(protocolName(connection(0x18DB33F1, 2)), "CAN 29-bit 500kb/s");
     EXPECT_EQ(protocolName(connection(0x18DB33F1, 0)), "CAN 29-bit 250kb/s");
-    EXPECT_EQ(obdStandardName(1), "OBD II (California ARB)");
-    EXPECT_EQ(obdStandardName(6), "OBD Europe (EOBD)");
     EXPECT_EQ(obdStandardName(0), "");
     EXPECT_EQ(obdStandardName(7), "");
 }
@@ -69,7 +67,10 @@ TEST(ObdRecords, WriteRaisesByteTenAndKeepsTheRest)
     EXPECT_EQ(written, r);
     r[10] = 0xC0;
     EXPECT_EQ(preparedForWrite(r)[10], 0xC0);
-    EXPECT_TRUE(isConnected(connection(0x7E0, 2)) == false);
+    r[8] = 1;
+    EXPECT_TRUE(isConnected(r));
+    r[8] = 2;
+    EXPECT_FALSE(isConnected(r)) << "only 1 means connected";
 }
 
 TEST(ObdRecords, SingleRequestLayout)
