@@ -41,6 +41,10 @@ const char* cliUsage()
            "                 the recommended gas injector nozzle\n"
            "  errors [--clear]\n"
            "                 list the controller's stored errors (and clear them first)\n"
+           "  obd [--rounds N] [--dtc] [--clear-dtc]\n"
+           "                 the car behind the OBD gateway: protocol, OBD standard and live values\n"
+           "                 after N exchanges (default 3); --dtc lists its trouble codes,\n"
+           "                 --clear-dtc erases them (asks; --yes confirms)\n"
            "\n"
            "Exit codes: 0 success, 1 the controller refused or did not answer, 2 usage error,\n"
            "3 no controller found.\n";

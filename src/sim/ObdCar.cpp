@@ -19,18 +19,27 @@ std::vector<std::uint8_t> negative(std::uint8_t service, std::uint8_t reason) { 
 
 }  // namespace
 
-ObdCar::ObdCar() : codes_{0x0171, 0x0301, 0x0302} {}
+ObdCar::ObdCar(ObdBus bus) : bus_(bus), codes_{0x0171, 0x0301, 0x0302} {}
 
-std::uint32_t ObdCar::responderFor(std::uint32_t requestId) {
-    switch (requestId) {
-    case 0x7DF:
-    case 0x7E0: return 0x7E8;
-    case 0x7A0: return 0x7A8;  // K-line through the gateway
-    case 0x18DB33F1:
-    case 0x18DA00F1:
-    case 0x18DA10F1: return 0x18DAF110;
-    default: return 0;
+std::uint32_t ObdCar::responderFor(ObdBus bus, std::uint32_t requestId) {
+    switch (bus) {
+    case ObdBus::Can11: return requestId == 0x7DF || requestId == 0x7E0 ? 0x7E8 : 0;
+    case ObdBus::KLine: return requestId == 0x7A0 ? 0x7A8 : 0;
+    case ObdBus::Can29:
+        // Functional, physical to this unit (0x10), and the tool's request to unit 0x00, which
+        // engine computers commonly accept as well.
+        return requestId == 0x18DB33F1 || requestId == 0x18DA10F1 || requestId == 0x18DA00F1 ? 0x18DAF110 : 0;
     }
+    return 0;
+}
+
+std::uint32_t ObdCar::baseIdFor(ObdBus bus) {
+    switch (bus) {
+    case ObdBus::KLine: return 0x7A0;
+    case ObdBus::Can29: return 0x18DB33F1;
+    case ObdBus::Can11: break;
+    }
+    return 0x7E0;
 }
 
 std::uint32_t ObdCar::supportedMask() {
@@ -83,7 +92,7 @@ std::vector<std::uint8_t> ObdCar::service1(std::uint8_t pid, const EngineSnapsho
 }
 
 std::vector<BusFrame> ObdCar::answer(const BusQuery& q, const EngineSnapshot& engine) {
-    const std::uint32_t sender = responderFor(q.requestId);
+    const std::uint32_t sender = responderFor(bus_, q.requestId);
     if (sender == 0) return {};
     if ((sender & q.filterMask) != (q.filterId & q.filterMask)) return {};
 

@@ -2,6 +2,11 @@
 // requests (SAE J1979 services 1, 3 and 4) with ISO 15765-2 frames: single frames, or a first
 // frame and consecutive frames for answers longer than seven bytes. Live values come from the
 // engine model, so fuel trims and oxygen sensors move with the mixture.
+//
+// The car speaks one bus: 11-bit CAN (asked at 0x7DF/0x7E0, answering from 0x7E8), 29-bit CAN
+// (asked at 0x18DB33F1 or 0x18DA10F1, also 0x18DA00F1, answering from 0x18DAF110), or K-line behind
+// the gateway (asked at 0x7A0, answering from 0x7A8). The gateway hands K-line answers over in the
+// same eight-byte frame records as CAN ones.
 #pragma once
 
 #include <array>
@@ -10,6 +15,7 @@
 
 #include "ByteOrder.h"
 #include "EngineModel.h"
+#include "SimOptions.h"
 
 namespace tarvola::sim {
 
@@ -29,7 +35,10 @@ struct BusQuery {
 
 class ObdCar {
 public:
-    ObdCar();
+    explicit ObdCar(ObdBus bus = ObdBus::Can11);
+
+    ObdBus bus() const { return bus_; }
+    void setBus(ObdBus bus) { bus_ = bus; }
 
     // Frames the bus carries back for one request, already passed through the response filter.
     // A request no unit is addressed by gets no frames.
@@ -38,14 +47,18 @@ public:
     void setTroubleCodes(std::vector<std::uint16_t> codes) { codes_ = std::move(codes); }
     const std::vector<std::uint16_t>& troubleCodes() const { return codes_; }
 
-    // Sender identifier of the engine computer for a request identifier; 0 when none answers.
-    static std::uint32_t responderFor(std::uint32_t requestId);
+    // Sender identifier of the engine computer on `bus` for a request identifier; 0 when none
+    // answers.
+    static std::uint32_t responderFor(ObdBus bus, std::uint32_t requestId);
+    // The base identifier the controller's connection record holds for a car on `bus`.
+    static std::uint32_t baseIdFor(ObdBus bus);
     // Parameters 1..32 this car supports, as the 32-bit mask of service 1 parameter 0.
     static std::uint32_t supportedMask();
 
 private:
     std::vector<std::uint8_t> service1(std::uint8_t pid, const EngineSnapshot& engine) const;
 
+    ObdBus bus_;
     std::vector<std::uint16_t> codes_;
 };
 

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace tarvola::sim {
 namespace {
@@ -41,6 +42,63 @@ bool parseErrorFlags(const std::string& text, std::array<std::uint8_t, 4>& out) 
     return true;
 }
 
+constexpr std::size_t kMaxTroubleCodes = 32;  // what one service 3 answer carries through the gateway
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// One code as a fitter writes it, "P0171": the letter (P, C, B or U), a digit 0..3 and three hex
+// digits, into the two-byte form the car sends (letter in bits 14-15, digit in 12-13).
+bool parseTroubleCode(const std::string& text, std::uint16_t& out) {
+    if (text.size() != 5) return false;
+    static const std::string letters = "PCBU";
+    const auto letter = letters.find(static_cast<char>(text[0] & ~0x20));
+    const int first = text[1] - '0';
+    if (letter == std::string::npos || first < 0 || first > 3) return false;
+    unsigned code = static_cast<unsigned>(letter) << 14 | static_cast<unsigned>(first) << 12;
+    for (std::size_t i = 2; i < 5; ++i) {
+        const int d = hexDigit(text[i]);
+        if (d < 0) return false;
+        code |= static_cast<unsigned>(d) << (4 * (4 - i));
+    }
+    out = static_cast<std::uint16_t>(code);
+    return true;
+}
+
+// "P0171,P0301" (spaces around the commas allowed) or "none".
+bool parseTroubleCodes(const std::string& text, std::vector<std::uint16_t>& out, std::string& error) {
+    out.clear();
+    if (text == "none") return true;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', from);
+        std::string item = text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        const auto first = item.find_first_not_of(' ');
+        const auto last = item.find_last_not_of(' ');
+        item = first == std::string::npos ? std::string() : item.substr(first, last - first + 1);
+        std::uint16_t code = 0;
+        if (!parseTroubleCode(item, code)) {
+            error = "--dtc needs trouble codes such as P0171,P0301 (or none), not '" + item + "'";
+            return false;
+        }
+        if (code == 0) {
+            error = "--dtc: P0000 is no trouble code";
+            return false;
+        }
+        if (out.size() == kMaxTroubleCodes) {
+            error = "--dtc takes at most " + std::to_string(kMaxTroubleCodes) + " codes";
+            return false;
+        }
+        out.push_back(code);
+        if (comma == std::string::npos) return true;
+        from = comma + 1;
+    }
+}
+
 bool parseDouble(const std::string& text, double& out) {
     const char* last = text.data() + text.size();
     const auto r = std::from_chars(text.data(), last, out);
@@ -48,6 +106,18 @@ bool parseDouble(const std::string& text, double& out) {
 }
 
 }  // namespace
+
+bool parseObdBus(const std::string& text, ObdBus& out) {
+    if (text == "can11")
+        out = ObdBus::Can11;
+    else if (text == "kline")
+        out = ObdBus::KLine;
+    else if (text == "can29")
+        out = ObdBus::Can29;
+    else
+        return false;
+    return true;
+}
 
 const char* usageText() {
     return "Usage: tarvola-sim [options]\n"
@@ -69,6 +139,12 @@ const char* usageText() {
            "  --errors B0,B1,B2,B3  stored error flags at power-on: memory, injectors, sensors,\n"
            "                        CAN; each byte decimal or 0x hex (default 0,0,0,0); the\n"
            "                        clear-errors request (sub-code 10) resets them to 0\n"
+           "  --obd BUS             the car behind the OBD gateway speaks can11 (11-bit CAN,\n"
+           "                        default), can29 (29-bit CAN) or kline (ISO 9141/KWP2000);\n"
+           "                        the OBD connection record's base identifier follows it\n"
+           "  --dtc CODES           the car's stored trouble codes, e.g. P0171,P0301 (at most\n"
+           "                        32; 'none' for none; default P0171,P0301,P0302); service 4\n"
+           "                        clears them\n"
            "  --link PATH           also make PATH a symbolic link to the terminal\n"
            "  --help                show this text\n"
            "\n"
@@ -164,6 +240,17 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
                 error = "--errors needs four byte values such as 0,0x80,0,1, not '" + v + "'";
                 return false;
             }
+        } else if (a == "--obd") {
+            if (!value(v)) return false;
+            if (!parseObdBus(v, out.sim.obdBus)) {
+                error = "--obd needs can11, can29 or kline, not '" + v + "'";
+                return false;
+            }
+        } else if (a == "--dtc") {
+            if (!value(v)) return false;
+            std::vector<std::uint16_t> codes;
+            if (!parseTroubleCodes(v, codes, error)) return false;
+            out.sim.troubleCodes = std::move(codes);
         } else if (a == "--link") {
             if (!value(v)) return false;
             if (v.empty()) {

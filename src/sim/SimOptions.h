@@ -4,13 +4,18 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvola::sim {
 
 enum class Fault { None, Silent, Corrupt, BadStart, Truncate, Late, Noise };
 
 enum class EngineStart { Petrol, Gas, Auto };
+
+// The bus the car behind the OBD gateway speaks.
+enum class ObdBus { Can11, KLine, Can29 };
 
 struct SimOptions {
     std::uint8_t variant = 0;  // 0x21 for the variant controller
@@ -30,10 +35,17 @@ struct SimOptions {
 
     // Stored error flags at power-on (memory, injectors, sensors, CAN); the reset request clears them.
     std::array<std::uint8_t, 4> errorFlags{};
+
+    // The car behind the OBD gateway: its bus (the connection record's base identifier follows it)
+    // and its stored trouble codes in two-byte form (unset: the car's own few).
+    ObdBus obdBus = ObdBus::Can11;
+    std::optional<std::vector<std::uint16_t>> troubleCodes;
 };
 
 const char* faultName(Fault f);
 // Accepts silent, corrupt, badstart, truncate, late, noise and none; false for anything else.
 bool parseFault(const std::string& text, Fault& out);
+// Accepts can11, kline and can29; false for anything else.
+bool parseObdBus(const std::string& text, ObdBus& out);
 
 }  // namespace tarvola::sim

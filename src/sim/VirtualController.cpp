@@ -20,7 +20,15 @@ VirtualController::VirtualController(SimOptions options)
     : options_(options),
       controller_(std::make_unique<Controller>(options, Clock::now())),
       faults_(std::make_unique<FaultPolicy>(options.fault, options.faultRate, options.faultAfter, options.seed)),
-      faultRng_(options.seed ^ 0x9E3779B97F4A7C15ull) {}
+      faultRng_(options.seed ^ 0x9E3779B97F4A7C15ull) {
+    // The car behind the gateway, and the connection record that tells the tool how to reach it.
+    ObdCar& car = controller_->obd();
+    car.setBus(options.obdBus);
+    if (options.troubleCodes) car.setTroubleCodes(*options.troubleCodes);
+    Bytes connection = controller_->memory().block(Block::ObdConnection);
+    putLE32(&connection[0], ObdCar::baseIdFor(options.obdBus));
+    controller_->memory().setBlock(Block::ObdConnection, connection);
+}
 
 VirtualController::~VirtualController() { stop(); }
 

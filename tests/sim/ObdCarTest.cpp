@@ -92,3 +92,40 @@ TEST(ObdCar, GatewayReplyIsLittleEndianAndBoundedByTheFrameLength) {
     EXPECT_EQ(getLE16(&many[0]), 21);
     EXPECT_LE(many.size(), 255u);
 }
+
+TEST(ObdCar, EachBusAnswersOnlyItsOwnRequestIdentifiers) {
+    struct Case {
+        ObdBus bus;
+        std::uint32_t request, filter, sender;
+    };
+    const Case cases[] = {{ObdBus::Can11, 0x7E0, 0x7E0, 0x7E8},
+                          {ObdBus::KLine, 0x7A0, 0x7A8, 0x7A8},
+                          {ObdBus::Can29, 0x18DA00F1, 0x18DAF100, 0x18DAF110},
+                          {ObdBus::Can29, 0x18DA10F1, 0x18DAF100, 0x18DAF110}};
+    for (const Case& c : cases) {
+        ObdCar car(c.bus);
+        BusQuery q = query(1, 0x00);
+        q.requestId = c.request;
+        q.filterId = c.filter;
+        q.filterMask = c.filter;
+        const auto f = car.answer(q, idle());
+        ASSERT_EQ(f.size(), 1u) << std::hex << c.request;
+        EXPECT_EQ(f[0].id, c.sender);
+        // The other buses' requests find nobody.
+        for (std::uint32_t other : {0x7E0u, 0x7A0u, 0x18DA00F1u}) {
+            if (ObdCar::responderFor(c.bus, other) != 0) continue;
+            q.requestId = other;
+            EXPECT_TRUE(car.answer(q, idle()).empty()) << std::hex << other;
+        }
+    }
+    // A filter that does not let the responder through drops the answer.
+    ObdCar car(ObdBus::Can29);
+    BusQuery q = query(1, 0x00);
+    q.requestId = 0x18DA00F1;
+    q.filterId = 0x7E0;
+    q.filterMask = 0x7E0;
+    EXPECT_TRUE(car.answer(q, idle()).empty());
+    EXPECT_EQ(ObdCar::baseIdFor(ObdBus::KLine), 0x7A0u);
+    EXPECT_GT(ObdCar::baseIdFor(ObdBus::Can29), 0x7FFu);
+    EXPECT_EQ(ObdCar::baseIdFor(ObdBus::Can11), 0x7E0u);
+}

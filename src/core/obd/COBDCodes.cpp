@@ -1,0 +1,63 @@
+#include "obd/COBDCodes.h"
+
+#include <cstdio>
+
+namespace tarvola {
+
+namespace {
+struct CodeEntry {
+    std::uint16_t code;
+    const char* description;
+};
+
+// Kept as data beside the language files; the build compiles it in, so the table is there
+// wherever the program is installed.
+constexpr CodeEntry kCodes[] = {
+#include "obd/TroubleCodes.inc"
+};
+
+std::string defaultText(std::uint16_t code)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%04X  %s", static_cast<unsigned>(code), "UNKNOWN ");
+    return text;
+}
+} // namespace
+
+COBDCodes::COBDCodes()
+{
+    for (const auto& e : kCodes) {
+        char code[8];
+        std::snprintf(code, sizeof code, "P%04X", static_cast<unsigned>(e.code));
+        m_table.emplace(e.code, std::string(code) + "   " + e.description);
+    }
+}
+
+const COBDCodes& COBDCodes::instance()
+{
+    static const COBDCodes codes;
+    return codes;
+}
+
+const std::string* COBDCodes::find(std::uint16_t code) const
+{
+    const auto it = m_table.find(code);
+    return it == m_table.end() ? nullptr : &it->second;
+}
+
+std::string COBDCodes::codeText(std::uint16_t code) const
+{
+    if ((code & 0x0F00) == 0) {
+        const std::string* text = find(static_cast<std::uint16_t>(code | 0x0100));
+        return text ? defaultText(code) + " " + *text : defaultText(code);
+    }
+    const std::string* text = find(code);
+    return text ? *text : defaultText(code);
+}
+
+std::string troubleCodeText(std::uint16_t code)
+{
+    return COBDCodes::instance().codeText(code);
+}
+
+} // namespace tarvola
