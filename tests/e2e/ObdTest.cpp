@@ -122,6 +122,12 @@ TEST_F(ObdLink, TroubleCodesAreReadFromSingleAndSegmentedAnswersAndErased)
     EXPECT_EQ(session->codes()[3], "0999  UNKNOWN ");
     EXPECT_EQ(session->codes()[4], "P0300   Random/Multiple Cylinder Misfire Detected");
     const auto asked = singleRequests();
+    // Seven codes span three frames; the sixth straddles two of them and still reads whole.
+    sim->setTroubleCodes({0x0171, 0x0301, 0x0302, 0x0303, 0x0304, 0x0420, 0x0135});
+    ASSERT_TRUE(session->readTroubleCodes());
+    ASSERT_EQ(session->codes().size(), 7u);
+    EXPECT_EQ(session->codes()[5], "P0420   Catalyst System Efficiency Below Threshold (Bank 1)");
+    EXPECT_EQ(session->codes()[6].substr(0, 8), "P0135   ");
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0], std::make_pair(0x7E0u, std::uint8_t{1}));
     EXPECT_EQ(asked[1], std::make_pair(0x7E0u, std::uint8_t{3})) << "the unit's own address: 0x7E8 - 8";
@@ -131,7 +137,7 @@ TEST_F(ObdLink, TroubleCodesAreReadFromSingleAndSegmentedAnswersAndErased)
     sim->clearReceived();
     EXPECT_EQ(session->eraseTroubleCodes(), COBDSession::EraseResult::Declined);
     EXPECT_TRUE(frames().empty());
-    EXPECT_EQ(session->codes().size(), 5u);
+    EXPECT_EQ(session->codes().size(), 7u);
 
     prompt.answer = true;
     EXPECT_EQ(session->eraseTroubleCodes(), COBDSession::EraseResult::Erased);

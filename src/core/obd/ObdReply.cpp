@@ -79,14 +79,36 @@ std::vector<std::uint16_t> troubleCodesOf(std::span<const ObdBusFrame> frames, i
 {
     std::vector<std::uint16_t> codes;
     int left = std::max(expected, 0);
+    // Consecutive frames carry seven bytes, so from the sixth code on a code straddles two frames:
+    // the odd byte is carried over to the next frame instead of being read as half of a code.
+    std::vector<std::uint8_t> carry;
+    bool ended = false;  // a zero code ends the segmented answer
     for (const auto& f : frames) {
         const std::uint8_t control = f.data[0];
         if (control & kFirstFrameBit) {
             if (f.data[2] != kPositiveService3)
                 continue;
+            carry.clear();
+            ended = false;
             left = std::max(0, left - takeCodes(f, 4, 2, codes));
         } else if (control & kConsecutiveFrameBit) {
-            left = std::max(0, left - takeCodes(f, 1, std::min(left, 3), codes));
+            if (ended)
+                continue;
+            std::vector<std::uint8_t> bytes = std::move(carry);
+            carry.clear();
+            bytes.insert(bytes.end(), f.data.begin() + 1, f.data.end());
+            std::size_t at = 0;
+            for (; left > 0 && at + 2 <= bytes.size(); at += 2) {
+                const auto code = static_cast<std::uint16_t>((bytes[at] << 8) | bytes[at + 1]);
+                if (code == 0) {
+                    ended = true;
+                    break;
+                }
+                codes.push_back(code);
+                --left;
+            }
+            if (!ended && left > 0)
+                carry.assign(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
         } else {
             if (f.data[1] != kPositiveService3)
                 continue;

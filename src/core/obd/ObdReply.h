@@ -50,10 +50,11 @@ constexpr std::uint8_t kPositiveService3 = 0x43;
 constexpr std::uint8_t kPositiveService4 = 0x44;
 
 // The trouble codes in the frames of a service 3 answer from a unit that declared `expected`
-// codes. A first frame gives up to 2 codes from data byte 4; a consecutive frame up to 3 from data
-// byte 1, never more than are still expected; a single frame the count it carries in data byte 2
-// from data byte 3, as far as its eight bytes go. A zero code ends its frame. Codes of first and
-// consecutive frames count against the expected number.
+// codes. A first frame gives up to 2 codes from data byte 4; consecutive frames continue the answer
+// from data byte 1, a code that straddles two of them included, never more than are still
+// expected; a single frame the count it carries in data byte 2 from data byte 3, as far as its
+// eight bytes go. A zero code ends the first frame's part, or the rest of the answer. Codes of
+// first and consecutive frames count against the expected number.
 std::vector<std::uint16_t> troubleCodesOf(std::span<const ObdBusFrame> frames, int expected);
 
 } // namespace tarvola

@@ -115,7 +115,13 @@ TEST(ObdTroubleCodeFrames, FirstAndConsecutiveFramesCountDownTheExpectedCodes)
     const std::vector<ObdBusFrame> gap{frame({0x10, 0x0A, 0x43, 0x04, 0x01, 0x71, 0x00, 0x00}),
                                        frame({0x21, 0x03, 0x02, 0x00, 0x00, 0x04, 0x20, 0x55})};
     EXPECT_EQ(troubleCodesOf(gap, 4), (std::vector<std::uint16_t>{0x0171, 0x0302}));
-    // A consecutive frame never gives more than three, whatever is expected.
+    // Six codes: the sixth straddles the two consecutive frames and is read whole.
+    const std::vector<ObdBusFrame> six{frame({0x10, 0x0E, 0x43, 0x06, 0x01, 0x71, 0x03, 0x01}),
+                                       frame({0x21, 0x03, 0x02, 0x03, 0x03, 0x03, 0x04, 0x04}),
+                                       frame({0x22, 0x20, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55})};
+    EXPECT_EQ(troubleCodesOf(six, 6),
+              (std::vector<std::uint16_t>{0x0171, 0x0301, 0x0302, 0x0303, 0x0304, 0x0420}));
+    // A consecutive frame on its own gives the three whole codes it holds.
     EXPECT_EQ(troubleCodesOf(std::vector{frame({0x22, 0x01, 0x01, 0x01, 0x02, 0x01, 0x03, 0x01})}, 9).size(), 3u);
     EXPECT_TRUE(troubleCodesOf(five, 0).size() == 2u) << "a first frame is read whatever was expected";
     EXPECT_TRUE(troubleCodesOf(five, -4).size() == 2u);
