@@ -75,6 +75,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandService;
     else if (o.command == "injector-size")
         command = commandInjectorSize;
+    else if (o.command == "flash")
+        command = commandFlash;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;

@@ -31,5 +31,6 @@ int commandFactoryReset(CliContext& c);
 int commandDiff(CliContext& c);
 int commandService(CliContext& c);
 int commandInjectorSize(CliContext& c);
+int commandFlash(CliContext& c);
 
 } // namespace tarvola::cli

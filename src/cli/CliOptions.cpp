@@ -41,6 +41,9 @@ const char* cliUsage()
            "                 the recommended gas injector nozzle\n"
            "  errors [--clear]\n"
            "                 list the controller's stored errors (and clear them first)\n"
+           "  flash IMAGE.img\n"
+           "                 write a firmware image into the controller (asks; --yes confirms and\n"
+           "                 also allows an older image; the settings are backed up first)\n"
            "\n"
            "Exit codes: 0 success, 1 the controller refused or did not answer, 2 usage error,\n"
            "3 no controller found.\n";
