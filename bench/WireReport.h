@@ -28,13 +28,16 @@ struct LineResult {
     double elapsed = 0.0;       // seconds, all runs
     double fastest = 0.0;       // seconds, best single run
     double slowest = 0.0;       // seconds, worst single run
+    double pauses = 0.0;        // seconds the operation prescribes waiting, all runs (0 for reads)
 
     double wire() const { return wireSeconds(bytes); }
-    double ratio() const { return bytes ? elapsed / wire() : 0.0; }
-    // What each exchange costs beyond its bytes' wire time, in microseconds.
+    // The least time the operation can take: its bytes on the wire and its own pauses.
+    double expected() const { return wire() + pauses; }
+    double ratio() const { return bytes ? elapsed / expected() : 0.0; }
+    // What each exchange costs beyond its bytes' wire time (and the pauses), in microseconds.
     double overheadPerExchangeUs() const
     {
-        return exchanges ? (elapsed - wire()) * 1e6 / static_cast<double>(exchanges) : 0.0;
+        return exchanges ? (elapsed - expected()) * 1e6 / static_cast<double>(exchanges) : 0.0;
     }
 };
 
@@ -68,6 +71,10 @@ struct RunInfo {
     std::size_t openBytes = 0;
     double openElapsed = 0.0;
     PollingResult polling;
+    // The writing procedures, each held against the target on its own (empty when skipped).
+    std::vector<LineResult> procedures;
+    // True when every procedure ran without failure within the target.
+    bool proceduresMet() const;
 };
 
 void printTable(std::ostream& out, const RunInfo& info, const std::vector<LineResult>& lines, const Summary& s);

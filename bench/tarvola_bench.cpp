@@ -2,7 +2,8 @@
 //
 // Starts the virtual controller with 38400-baud pacing, opens its terminal like a serial port and
 // times each reading command (and the whole-configuration read) against the wire time of the bytes
-// it exchanged. Exit status: 0 when the overall ratio is within the target, 1 when above it or when a
+// it exchanged, and the writing procedures (a complete settings write, a firmware image) against
+// their wire time plus the pauses they prescribe. Exit status: 0 when the overall ratio is within the target, 1 when above it or when a
 // command failed, 2 on a usage or start-up error.
 
 #include <array>
@@ -17,7 +18,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "Procedures.h"
 #include "SimProcess.h"
+#include "WireCounter.h"
 #include "WireReport.h"
 #include "errors/IError.h"
 #include "link/CLPGDevice.h"
@@ -26,6 +29,7 @@
 #include "maps/PointMap.h"
 #include "platform/AppConfig.h"
 #include "platform/IUserPrompt.h"
+#include "settings/CSettingsFile.h"
 
 #ifndef TARVOLA_SIM_BIN
 #define TARVOLA_SIM_BIN "tarvola-sim"
@@ -47,7 +51,10 @@ const char kUsage[] =
     "\n"
     "  --repeat R     runs per line (default 5)\n"
     "  --warmup N     untimed runs of every line before measuring (default 1)\n"
-    "  --target X     highest acceptable overall ratio elapsed / wire time (default 1.15)\n"
+    "  --slow-runs N  runs of the firmware image, about 25 s each (default 1, 0 leaves it out)\n"
+    "  --target X     highest acceptable ratio elapsed / wire time, overall for the reading\n"
+    "                 commands and for each writing procedure (wire time plus its pauses)\n"
+    "                 (default 1.15)\n"
     "  --sim PATH     virtual controller binary (default " TARVOLA_SIM_BIN ")\n"
     "  --json         print one JSON object instead of the table\n"
     "  --help         show this text\n"
@@ -57,6 +64,7 @@ const char kUsage[] =
 struct Options {
     int repeat = 5;
     int warmup = 1;
+    int slowRuns = 1;
     double target = 1.15;
     std::string sim = TARVOLA_SIM_BIN;
     bool json = false;
@@ -95,7 +103,7 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error)
         } else if (arg == "--sim") {
             if (!value(o.sim))
                 return false;
-        } else if (arg == "--repeat" || arg == "--warmup") {
+        } else if (arg == "--repeat" || arg == "--warmup" || arg == "--slow-runs") {
             if (!value(v))
                 return false;
             const int least = arg == "--repeat" ? 1 : 0;
@@ -103,7 +111,7 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error)
                 error = arg + " wants a whole number of at least " + std::to_string(least) + ", not '" + v + "'";
                 return false;
             }
-            (arg == "--repeat" ? o.repeat : o.warmup) = static_cast<int>(d);
+            (arg == "--repeat" ? o.repeat : arg == "--warmup" ? o.warmup : o.slowRuns) = static_cast<int>(d);
         } else if (arg == "--target") {
             if (!value(v))
                 return false;
@@ -119,21 +127,6 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error)
     }
     return true;
 }
-
-// Counts what goes over the wire.
-class WireCounter : public IFrameObserver {
-public:
-    void onFrame(Direction direction, std::span<const std::uint8_t> frame, const char*) override
-    {
-        if (direction == Direction::Sent)
-            ++exchanges;
-        bytes += frame.size();
-    }
-    void reset() { exchanges = bytes = 0; }
-
-    std::size_t exchanges = 0;
-    std::size_t bytes = 0;
-};
 
 struct Case {
     std::string name;
@@ -224,7 +217,9 @@ PollingResult measurePolling(CLPGDevice& device, int periods)
     return result;
 }
 
-LineResult measure(CLPGDevice& device, WireCounter& counter, const Case& c, int repeat)
+// Times `repeat` runs of `c`; with `pauses`, each run's prescribed pauses count as expected time.
+LineResult measure(CLPGDevice& device, WireCounter& counter, const Case& c, int repeat,
+                   const std::function<double(const WireCounter&, const LinkTiming&)>& pauses = {})
 {
     using Clock = std::chrono::steady_clock;
     LineResult line;
@@ -238,6 +233,7 @@ LineResult measure(CLPGDevice& device, WireCounter& counter, const Case& c, int 
         line.failures += ok ? 0 : 1;
         line.exchanges += counter.exchanges;
         line.bytes += counter.bytes;
+        line.pauses += pauses ? pauses(counter, device.timing()) : 0.0;
         line.elapsed += seconds;
         line.fastest = i == 0 ? seconds : std::min(line.fastest, seconds);
         line.slowest = std::max(line.slowest, seconds);
@@ -275,7 +271,8 @@ public:
     TempConfigDir(const TempConfigDir&) = delete;
     TempConfigDir& operator=(const TempConfigDir&) = delete;
     bool ok() const { return !m_dir.empty(); }
-    std::string configFile() const { return m_dir + "/TARVOLA.conf"; }
+    std::string configFile() const { return file("TARVOLA.conf"); }
+    std::string file(const std::string& name) const { return m_dir + "/" + name; }
 
 private:
     std::string m_dir;
@@ -328,13 +325,34 @@ int run(const Options& options)
     device.setFrameObserver(nullptr);
     const PollingResult polling = measurePolling(device, 10 * options.repeat);
 
+    // The settings write loads a file saved from the controller itself, so the runs change nothing.
+    TempConfigDir workDir;
+    const std::string settingsFile = workDir.file("bench.xset");
+    if (!workDir.ok() || !writeSettingsRecord(settingsFile, device.m_settings)) {
+        std::cerr << "tarvola-bench: cannot write a settings file in a temporary folder\n";
+        return kExitUsage;
+    }
+    std::vector<LineResult> procedures;
+    device.setFrameObserver(&counter);
+    for (const auto& p : makeProcedures(settingsFile)) {
+        const int runs = p.slow ? options.slowRuns : options.repeat;
+        if (runs == 0)
+            continue;
+        for (int i = 0; i < (p.slow ? 0 : options.warmup); ++i)
+            p.run(device);
+        procedures.push_back(measure(device, counter, Case{p.name, p.run}, runs, p.pauses));
+    }
+    device.setFrameObserver(nullptr);
+
     const Summary summary = summarize(lines);
-    const RunInfo info{terminal, options.repeat, options.target, openBytes, openElapsed, polling};
+    const RunInfo info{terminal, options.repeat, options.target, openBytes, openElapsed, polling, std::move(procedures)};
     if (options.json)
         printJson(std::cout, info, lines, summary);
     else
         printTable(std::cout, info, lines, summary);
-    return summary.failures == 0 && summary.overallRatio <= options.target && polling.met() ? kExitMet : kExitMissed;
+    return summary.failures == 0 && summary.overallRatio <= options.target && polling.met() && info.proceduresMet()
+               ? kExitMet
+               : kExitMissed;
 }
 
 } // namespace

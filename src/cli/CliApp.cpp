@@ -77,6 +77,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandInjectorSize;
     else if (o.command == "obd")
         command = commandObd;
+    else if (o.command == "flash")
+        command = commandFlash;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;

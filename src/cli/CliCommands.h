@@ -32,5 +32,6 @@ int commandDiff(CliContext& c);
 int commandService(CliContext& c);
 int commandInjectorSize(CliContext& c);
 int commandObd(CliContext& c);
+int commandFlash(CliContext& c);
 
 } // namespace tarvola::cli

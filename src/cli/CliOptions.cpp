@@ -45,6 +45,9 @@ const char* cliUsage()
            "                 the car behind the OBD gateway: protocol, OBD standard and live values\n"
            "                 after N exchanges (default 3); --dtc lists its trouble codes,\n"
            "                 --clear-dtc erases them (asks; --yes confirms)\n"
+           "  flash IMAGE.img\n"
+           "                 write a firmware image into the controller (asks; --yes confirms and\n"
+           "                 also allows an older image; the settings are backed up first)\n"
            "\n"
            "Exit codes: 0 success, 1 the controller refused or did not answer, 2 usage error,\n"
            "3 no controller found.\n";

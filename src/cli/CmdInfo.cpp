@@ -63,7 +63,7 @@ int commandInfo(CliContext& c)
     const bool haveStatistics = device.readStatistics();
     const CDevInfo& info = device.m_settings.m_devInfo;
     const std::string port = device.isDemo() ? std::string("demo") : device.port().portName();
-    const std::string serial = info.m_serialEnciphered ? std::string() : info.m_serial;
+    const std::string serial = info.m_serial;
     if (o.json) {
         JsonObject j;
         j.add("port", port)
@@ -87,7 +87,7 @@ int commandInfo(CliContext& c)
             << "Controller:      " << info.m_name << '\n'
             << "Version:         " << info.m_version << " (" << version << ")\n"
             << "Injectors:       " << info.m_injCount << '\n'
-            << "Serial number:   " << (info.m_serialEnciphered ? "(enciphered)" : info.m_serial) << '\n'
+            << "Serial number:   " << info.m_serial << '\n'
             << "Production date: " << info.m_prodDate << '\n'
             << "Flags:           " << info.m_flags1 << ", " << info.m_flags2 << '\n'
             << "Variant:         " << static_cast<unsigned>(info.m_deviceID) << '\n';

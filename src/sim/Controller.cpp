@@ -40,6 +40,7 @@ Controller::Controller(const SimOptions& options, Clock::time_point start)
     : options_(options),
       memory_(options.variant == kVariantId),
       engine_(options.injectors, options.seed, start, startMode(options.start), options.warm),
+      version_(options.version),
       flash_(kFlashSize, 0xFF) {
     options_.injectors = std::clamp(options_.injectors, 1, 8);
     engine_.setEnabledMask(static_cast<std::uint8_t>((1u << options_.injectors) - 1));
@@ -66,7 +67,7 @@ Bytes Controller::identityBlock() const {
     putBE32(&id[0], 0x00000004);  // bit 2: firmware updates allowed
     putBE32(&id[4], 0);
     putBE16(&id[8], static_cast<std::uint16_t>(kProductionDays));
-    putBE16(&id[10], options_.version);
+    putBE16(&id[10], version_);
     std::memcpy(&id[12], kSerial, sizeof kSerial - 1);  // the rest of the 16 bytes stays 0
     id[28] = static_cast<std::uint8_t>(options_.injectors);
     id[29] = options_.variant;
@@ -102,6 +103,8 @@ Reply Controller::handle(std::uint8_t code, const Bytes& p, Clock::time_point no
     case 250:
         if (p.size() != 8 || std::memcmp(p.data(), kProgrammingCode, 8) != 0) return refusal();
         programming_ = true;
+        blocksThisSession_ = 0;
+        closingRequestSeen_ = false;
         firmwareWords_.clear();
         return acknowledge();
     case 23:
@@ -120,15 +123,21 @@ Reply Controller::programmingRequest(std::uint8_t code, const Bytes& p) {
     if (code == 251 && p.size() == 130) {
         const std::uint16_t word = getLE16(&p[0]);
         firmwareWords_.push_back(word);
+        ++blocksThisSession_;
         const std::size_t at = 2u * word;
         if (at < flash_.size())
             std::copy(p.begin() + 2, p.begin() + 2 + static_cast<std::ptrdiff_t>(std::min<std::size_t>(128, flash_.size() - at)),
                       flash_.begin() + static_cast<std::ptrdiff_t>(at));
         return acknowledge();
     }
-    if (code == 2 && p.size() == 6 && p[0] == 96) return acknowledge();
+    if (code == 2 && p.size() == 6 && p[0] == 96) {
+        closingRequestSeen_ = true;
+        return acknowledge();
+    }
     if (code == 2 && p.size() == 6 && p[0] == 10) {
-        // Leaving programming reboots the unit into normal mode, engine back on petrol.
+        // Leaving programming reboots the unit into normal mode, engine back on petrol, running
+        // the new firmware when a whole sequence came in.
+        if (blocksThisSession_ > 0 && closingRequestSeen_ && version_ < 0xFFFF) ++version_;
         programming_ = false;
         engine_.forceMode(2);
         return acknowledge();

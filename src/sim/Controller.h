@@ -49,7 +49,13 @@ public:
     ObdCar& obd() { return obd_; }
     PointMapPair& pointMaps() { return maps_; }
 
+    // Programming: code 250 with the access code enters it; code-251 blocks fill the flash; control
+    // request 96 and then 10 close it. A sequence that wrote at least one block and sent 96 before 10
+    // counts as new firmware: from then on the identity reports the version one higher (it stays at
+    // 0xFFFF). The image's own version sits in the file header, which never reaches the controller,
+    // so this is the simplest rule a test can watch.
     bool programming() const { return programming_; }
+    std::uint16_t version() const { return version_; }
     const std::vector<std::uint16_t>& firmwareWordAddresses() const { return firmwareWords_; }
     const Bytes& flash() const { return flash_; }
 
@@ -74,6 +80,9 @@ private:
     PointMapPair maps_;
     ObdCar obd_;
     bool programming_ = false;
+    std::size_t blocksThisSession_ = 0;
+    bool closingRequestSeen_ = false;  // request 96 in this programming session
+    std::uint16_t version_;
     std::vector<std::uint16_t> firmwareWords_;
     Bytes flash_;
     std::uint16_t modify_ = 12;

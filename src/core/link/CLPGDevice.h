@@ -237,7 +237,10 @@ public:
     bool writeFirmwareBlock(std::uint16_t wordAddress, std::span<const std::uint8_t, kFirmwareBlockSize> data);
     // Writes `blockCount` 128-byte blocks of `image` at their word addresses (only 128..255 and from 4096
     // up are sent); stops at the first block that fails. Bytes past the image's end go as 0.
-    bool writeFirmware(std::span<const std::uint8_t> image, std::size_t blockCount);
+    // `progress`, when given, hears (blocks taken so far, blocks to send) after every block taken.
+    using FirmwareProgress = std::function<void(std::size_t sent, std::size_t total)>;
+    bool writeFirmware(std::span<const std::uint8_t> image, std::size_t blockCount,
+                       const FirmwareProgress& progress = {});
     bool firmwareRequest96();
     bool firmwareRequest10();
 

@@ -44,8 +44,14 @@ bool CLPGDevice::writeFirmwareBlock(std::uint16_t wordAddress, std::span<const s
     return blockWrite("writeFirmwareBlock", kFirmwareBlockCode, payload, m_timing.firmwareAttempts);
 }
 
-bool CLPGDevice::writeFirmware(std::span<const std::uint8_t> image, std::size_t blockCount)
+bool CLPGDevice::writeFirmware(std::span<const std::uint8_t> image, std::size_t blockCount,
+                               const FirmwareProgress& progress)
 {
+    std::size_t total = 0;
+    std::uint32_t w = 0;
+    for (std::size_t b = 0; b < blockCount && w < kFirmwareEndWordAddress; ++b, w += kFirmwareBlockSize / 2)
+        total += isProgrammedWordAddress(w) ? 1 : 0;
+    std::size_t sent = 0;
     std::uint32_t word = 0;
     for (std::size_t block = 0; block < blockCount && word < kFirmwareEndWordAddress;
          ++block, word += kFirmwareBlockSize / 2) {
@@ -58,6 +64,8 @@ bool CLPGDevice::writeFirmware(std::span<const std::uint8_t> image, std::size_t 
                         std::min(kFirmwareBlockSize, image.size() - offset), data.begin());
         if (!writeFirmwareBlock(static_cast<std::uint16_t>(word), data))
             return false;
+        if (progress)
+            progress(++sent, total);
     }
     return true;
 }

@@ -4,6 +4,9 @@
 #include <chrono>
 #include <cstdio>
 
+#include "settings/CCipher.h"
+#include "settings/SerialKey.h"
+
 namespace tarvola {
 
 namespace {
@@ -25,6 +28,25 @@ std::uint8_t byteAt(std::span<const std::uint8_t> p, std::size_t at)
 bool asciiLetter(std::uint8_t c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The serial number as text: up to the first 0 byte, never past the 16 bytes.
+std::string serialText(std::span<const std::uint8_t, 16> bytes)
+{
+    const auto end = std::find(bytes.begin(), bytes.end(), 0);
+    return std::string(bytes.begin(), end);
+}
+
+std::string decipherSerial(std::span<const std::uint8_t, 16> bytes)
+{
+    // Keyed once: the key schedule is the costly step, and the key never changes.
+    static const CCipher cipher = [] {
+        CCipher c;
+        c.setKey(kSerialKeyText);
+        return c;
+    }();
+    const auto plain = cipher.decipherBlock(bytes);
+    return serialText(plain);
 }
 } // namespace
 
@@ -54,12 +76,7 @@ void decodeIdentity(std::span<const std::uint8_t> p, CDevInfo& info)
     for (std::size_t i = 0; i < 16; ++i)
         info.m_serialBytes[i] = byteAt(p, 12 + i);
     info.m_serialEnciphered = !isPlainSerial(info.m_serialBytes);
-    if (info.m_serialEnciphered) {
-        info.m_serial.clear();
-    } else {
-        const auto end = std::find(info.m_serialBytes.begin(), info.m_serialBytes.end(), 0);
-        info.m_serial.assign(info.m_serialBytes.begin(), end);
-    }
+    info.m_serial = info.m_serialEnciphered ? decipherSerial(info.m_serialBytes) : serialText(info.m_serialBytes);
     info.m_injCount = byteAt(p, 28);
     info.m_deviceID = byteAt(p, 29);
 }

@@ -26,8 +26,8 @@ struct CDevInfo {
     std::uint32_t m_flags2 = 0;
     CStatistic m_statistic;
 
-    // The 16 serial bytes as they arrived. When they are enciphered, m_serial stays empty until the
-    // serial cipher deciphers them.
+    // The 16 serial bytes as they arrived. When they are enciphered, m_serial is what the serial
+    // cipher (settings/SerialKey.h) deciphers from them.
     std::array<std::uint8_t, 16> m_serialBytes{};
     bool m_serialEnciphered = false;
 };
@@ -38,8 +38,8 @@ constexpr std::uint8_t kVariantDeviceId = 0x21;
 constexpr std::size_t kIdentityReplySize = 30;
 constexpr std::size_t kStatisticsReplySize = 10;
 
-// Fills the identity fields (not the name, not the statistics) from an identification reply.
-// Bytes missing from a short reply read as 0.
+// Fills the identity fields (not the name, not the statistics) from an identification reply,
+// deciphering an enciphered serial number. Bytes missing from a short reply read as 0.
 void decodeIdentity(std::span<const std::uint8_t> payload, CDevInfo& info);
 // Fills the three counters from a statistics reply.
 void decodeStatistics(std::span<const std::uint8_t> payload, CStatistic& stat);

@@ -1,0 +1,97 @@
+// tarvola-cli flash IMAGE.img: write a firmware image into the controller.
+
+#include <cstdio>
+#include <ostream>
+
+#include "CliCommands.h"
+#include "Json.h"
+#include "settings/CFirmwareFile.h"
+#include "settings/FirmwareUpdate.h"
+
+namespace tarvola::cli {
+
+namespace {
+std::string hexVersion(unsigned version)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", version);
+    return text;
+}
+} // namespace
+
+int commandFlash(CliContext& c)
+{
+    if (c.options.arguments.size() != 1) {
+        c.err << "tarvola-cli: flash needs one firmware image file\n";
+        return ExitUsage;
+    }
+    const std::string& path = c.options.arguments[0];
+    std::uint16_t fileVersion = 0, formatWord = 0;
+    {
+        // A file that is no image we can write is the caller's mistake: say so before anything is sent.
+        CFirmwareFile file;
+        std::string deviceName;
+        if (!file.load(path, fileVersion, deviceName, formatWord)) {
+            c.err << "tarvola-cli: " << file.errorString() << '\n';
+            return ExitUsage;
+        }
+        if (formatWord != CFirmwareFile::kFormatWord) {
+            c.err << "tarvola-cli: " << path << ": format word " << hexVersion(formatWord)
+                  << " is not one this tool can write\n";
+            return ExitUsage;
+        }
+    }
+    if (const int rc = connectDevice(c); rc != ExitOk)
+        return rc;
+    CLPGDevice& device = c.device;
+    if (device.isDemo())
+        device.readIdentity();
+    // The image is checked against the controller's version: without it that check would pass blindly.
+    if (!device.identityKnown()) {
+        c.err << "tarvola-cli: the controller did not send its identity\n";
+        return ExitRefused;
+    }
+    const auto controllerVersion = static_cast<unsigned>(device.m_settings.m_devInfo.m_version);
+    if (!device.prompt().yesNo("Write the firmware " + path + " (version " + hexVersion(fileVersion) +
+                               ") into the controller (version " + hexVersion(controllerVersion) + ")?")) {
+        c.err << "tarvola-cli: cancelled (give --yes to confirm)\n";
+        return ExitRefused;
+    }
+
+    FirmwareUpdateOptions options;
+    options.backedUp = [&](const std::string& backup) {
+        c.err << "tarvola-cli: the controller's settings were saved to " << backup << '\n';
+    };
+    options.progress = [&](std::size_t sent, std::size_t total) {
+        c.err << "block " << sent << '/' << total << '\n';
+    };
+    const FirmwareUpdateOutcome outcome = updateFirmware(device, path, options);
+    switch (outcome.result) {
+    case ActionResult::Done: {
+        const auto newVersion = static_cast<unsigned>(device.m_settings.m_devInfo.m_version);
+        if (c.options.json) {
+            JsonObject j;
+            j.add("firmware", path)
+                .add("fileVersion", std::int64_t{fileVersion})
+                .add("blocks", static_cast<std::int64_t>(outcome.blocksSent))
+                .add("backup", outcome.backupPath)
+                .add("m_devInfo.m_version", std::int64_t{newVersion});
+            c.out << j.str() << '\n';
+        } else {
+            c.out << "Firmware written: " << outcome.blocksSent << " blocks; the controller reports version "
+                  << newVersion << " (" << hexVersion(newVersion) << ")\n";
+        }
+        return ExitOk;
+    }
+    case ActionResult::Cancelled:
+        c.err << "tarvola-cli: cancelled, the controller was not programmed\n";
+        return ExitRefused;
+    case ActionResult::Failed:
+        c.err << "tarvola-cli: stopped at the " << firmwareStepName(outcome.failedStep) << " step"
+              << (outcome.detail.empty() ? "" : ": " + outcome.detail) << '\n';
+        return ExitRefused;
+    }
+    return ExitRefused;
+}
+
+} // namespace tarvola::cli

@@ -1,0 +1,138 @@
+#include "settings/FirmwareUpdate.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "lang/translate.h"
+#include "link/CLPGDevice.h"
+#include "platform/Clock.h"
+#include "settings/CFirmwareFile.h"
+
+namespace tarvola {
+
+namespace {
+
+constexpr const char* kPetrolFailed = "Nie powiodło się przełączenie na benzynę!";
+constexpr const char* kProgrammingFailed = "Nie powiodło się zaprogramowanie urządzenia!";
+constexpr const char* kOlderQuestion =
+    "Wersja sterownika jest nowsza niż wersja pliku firmware.\nCzy chcesz zaprogramować sterownik starszą wersją?";
+constexpr const char* kBackupFailed = "Nie można wpisać ustawień do pliku z danymi samochodu";
+
+std::string hex4(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFFu);
+    return text;
+}
+
+} // namespace
+
+const char* firmwareStepName(FirmwareStep step)
+{
+    switch (step) {
+    case FirmwareStep::None: return "none";
+    case FirmwareStep::PetrolSwitch: return "switch to petrol";
+    case FirmwareStep::LoadFile: return "image file";
+    case FirmwareStep::FileFormat: return "image format";
+    case FirmwareStep::DeviceName: return "device name";
+    case FirmwareStep::OlderVersion: return "older version";
+    case FirmwareStep::Backup: return "settings backup";
+    case FirmwareStep::EnterProgramming: return "enter programming";
+    case FirmwareStep::WriteBlocks: return "firmware blocks";
+    case FirmwareStep::Reconnect: return "reconnect";
+    }
+    return "?";
+}
+
+FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imagePath,
+                                     const FirmwareUpdateOptions& options)
+{
+    IUserPrompt& prompt = device.prompt();
+    FirmwareUpdateOutcome outcome;
+    std::optional<CBusyScope> busy(std::in_place, prompt);
+    const auto fail = [&](FirmwareStep step, std::string message, std::string detail = "") {
+        busy.reset();
+        prompt.error(message);
+        outcome.result = ActionResult::Failed;
+        outcome.failedStep = step;
+        outcome.message = std::move(message);
+        outcome.detail = std::move(detail);
+        return outcome;
+    };
+
+    if (!device.switchToPetrolAndWait())
+        return fail(FirmwareStep::PetrolSwitch, translate(kPetrolFailed));
+
+    CFirmwareFile file;
+    std::uint16_t fileVersion = 0, formatWord = 0;
+    std::string deviceName;
+    if (!file.load(imagePath, fileVersion, deviceName, formatWord))
+        return fail(FirmwareStep::LoadFile, translate(kProgrammingFailed), file.errorString());
+    outcome.fileVersion = fileVersion;
+    if (formatWord != CFirmwareFile::kFormatWord)
+        return fail(FirmwareStep::FileFormat, translate(kProgrammingFailed),
+                    imagePath + ": format word " + hex4(formatWord) + ", not " + hex4(CFirmwareFile::kFormatWord));
+    const CDevInfo& info = device.m_settings.m_devInfo;
+    if (deviceName != info.m_name)
+        return fail(FirmwareStep::DeviceName, translate(kProgrammingFailed),
+                    imagePath + ": the image is for \"" + deviceName + "\", the controller is \"" + info.m_name + "\"");
+
+    // The controller reports its version in 16 bits; so does the image.
+    if (fileVersion < static_cast<std::uint16_t>(info.m_version)) {
+        busy.reset();
+        if (!prompt.yesNo(translate(kOlderQuestion))) {
+            outcome.result = ActionResult::Cancelled;
+            outcome.failedStep = FirmwareStep::OlderVersion;
+            return outcome;
+        }
+        busy.emplace(prompt);
+    }
+
+    // The new firmware may start from its own defaults: the fitter must be able to put the car's
+    // settings back, so nothing is programmed without a complete backup.
+    if (!device.unreadBlocks().empty())
+        return fail(FirmwareStep::Backup, translate(kBackupFailed),
+                    "the controller did not send its " + device.unreadBlocks().front() +
+                        " block, so a backup would hold defaults");
+    const std::string folder = options.backupFolder.empty() ? settingsFolder().value_or("") : options.backupFolder;
+    const auto backup = folder.empty() ? std::nullopt : backupSettings(device, folder);
+    if (!backup)
+        return fail(FirmwareStep::Backup, translate(kBackupFailed) + (folder.empty() ? "" : "\n" + folder),
+                    folder.empty() ? "there is no settings folder (neither XDG_DATA_HOME nor HOME is set)"
+                                   : "no backup of the settings could be written to " + folder);
+    outcome.backupPath = *backup;
+    if (options.backedUp)
+        options.backedUp(*backup);
+
+    const bool wasPolling = device.pollingOn();
+    device.stopDiagnostics();
+    if (!device.enterProgramming())
+        return fail(FirmwareStep::EnterProgramming, translate(kProgrammingFailed),
+                    "the controller did not enter programming");
+    sleepMs(kProgrammingPauseMs);
+    const bool written = device.writeFirmware(file.image(), file.blockCount(), [&](std::size_t sent, std::size_t total) {
+        outcome.blocksSent = sent;
+        if (options.progress)
+            options.progress(sent, total);
+        prompt.pumpEvents();
+    });
+    if (!written)
+        return fail(FirmwareStep::WriteBlocks, translate(kProgrammingFailed),
+                    "the controller did not take firmware block " + std::to_string(outcome.blocksSent + 1));
+    // The controller leaves programming on the second request and may reboot before it answers.
+    device.firmwareRequest96();
+    device.firmwareRequest10();
+    sleepMs(kProgrammingPauseMs);
+
+    if (!device.isDemo()) {
+        // A search that ends in demo mode has not found the controller again.
+        if (!device.connect() || !device.isConnected() || device.isDemo())
+            return fail(FirmwareStep::Reconnect, translate(kProgrammingFailed),
+                        "the controller did not answer after programming");
+    }
+    if (wasPolling)
+        device.startDiagnostics();
+    return outcome;
+}
+
+} // namespace tarvola

@@ -1,0 +1,73 @@
+#pragma once
+// Writing a firmware image into the connected controller: the checks of the image against the
+// controller, a backup of its settings, the programming itself and the reconnection afterwards.
+//
+// The face chooses the file and asks whether to go ahead; updateFirmware runs the rest, asks the
+// version question and shows its failure messages (translated) through the device's prompt.
+// A link error object (CRSError) raised by the port is NOT caught here: it passes to the caller,
+// which shows it (tarvola-cli's runCli catches every IError and exits with 1). Polling then stays
+// stopped, as it does after any failure once programming has begun.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "settings/SettingsActions.h"
+
+namespace tarvola {
+
+class CLPGDevice;
+
+// The pause after entering programming and after the closing requests: the controller erases, then
+// reboots, and hears nothing meanwhile.
+constexpr std::uint32_t kProgrammingPauseMs = 500;
+
+enum class FirmwareStep {
+    None,
+    PetrolSwitch,
+    LoadFile,
+    FileFormat,
+    DeviceName,
+    OlderVersion,
+    Backup,
+    EnterProgramming,
+    WriteBlocks,
+    Reconnect,
+};
+const char* firmwareStepName(FirmwareStep step);
+
+struct FirmwareUpdateOptions {
+    // Where the settings backup goes; the settings folder when empty.
+    std::string backupFolder;
+    // Told the backup's path as soon as it is written, before the controller is touched.
+    std::function<void(const std::string& path)> backedUp;
+    // After every firmware block the controller took: blocks so far, blocks to send in all.
+    std::function<void(std::size_t sent, std::size_t total)> progress;
+};
+
+struct FirmwareUpdateOutcome {
+    ActionResult result = ActionResult::Done;   // Cancelled: the older-version question was answered No
+    FirmwareStep failedStep = FirmwareStep::None; // the step that failed or was declined
+    std::string message;    // what the user was shown (translated), or ""
+    std::string detail;     // why, in English, for the command line and logs, or ""
+    std::string backupPath; // the settings backup, once written
+    std::uint16_t fileVersion = 0;
+    std::size_t blocksSent = 0;
+};
+
+// The sequence, each step ending it on failure:
+//  1. switch to petrol and wait ("Nie powiodło się przełączenie na benzynę!");
+//  2. load `imagePath`, check its format word and that its device name is the controller's
+//     ("Nie powiodło się zaprogramowanie urządzenia!" for each);
+//  3. an image older than the controller's firmware is written only when the user says Yes;
+//  4. back up the controller's settings (refused when some block was not read, as the backup would
+//     hold defaults): "Nie można wpisać ustawień do pliku z danymi samochodu" and the folder;
+//  5. stop live polling, enter programming, pause, write the blocks, send the two closing requests
+//     (their answers do not matter), pause, reconnect, and restart polling when it ran before
+//     ("Nie powiodło się zaprogramowanie urządzenia!" when entering, writing or reconnecting fails;
+//     a reconnection that ends in demo mode is a failure).
+// In demo mode the link steps succeed at once and there is no reconnection.
+FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imagePath,
+                                     const FirmwareUpdateOptions& options = {});
+
+} // namespace tarvola
