@@ -43,8 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (count && (*count < 0 || *count > 127))
             std::abort();
     }
+    // Eight data bytes a frame hold at most four codes, a code carried over between frames included.
     const auto codes = troubleCodesOf(reply.frames, declared);
-    if (codes.size() > 3 * reply.frames.size())
+    if (codes.size() > 4 * reply.frames.size())
         std::abort();
     for (std::uint16_t code : codes)
         if (troubleCodeText(code).empty())
