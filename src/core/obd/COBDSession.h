@@ -26,7 +26,6 @@ class CLPGDevice;
 
 class COBDSession {
 public:
-    using ClockFn = std::function<SteadyClock::time_point()>;
     // An exchange slower than this drops the live batch to one request.
     static constexpr std::chrono::milliseconds kSlowExchange{700};
 

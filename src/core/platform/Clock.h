@@ -3,11 +3,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <thread>
 
 namespace tarvola {
 
 using SteadyClock = std::chrono::steady_clock;
+// Where a waiting rule reads the time; tests hand in a clock they move by hand.
+using ClockFn = std::function<SteadyClock::time_point()>;
 
 inline void sleepMs(std::uint32_t ms)
 {
