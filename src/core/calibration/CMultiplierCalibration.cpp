@@ -1,0 +1,187 @@
+#include "calibration/CMultiplierCalibration.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "lang/translate.h"
+#include "monitor/DiagValues.h"
+
+namespace tarvola {
+
+namespace {
+std::atomic<bool> g_petrolMapLocked{false};
+
+constexpr const char* kSettingFailed = "Nie powiodło się ustawienie urządzenia!";
+
+std::string format(const char* pattern, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+} // namespace
+
+CMultiplierCalibration::CMultiplierCalibration(CLPGDevice& device, ClockFn clock)
+    : m_device(device), m_lineTimer(kLineWritePeriod, std::move(clock))
+{
+}
+
+bool CMultiplierCalibration::petrolMapLocked()
+{
+    return g_petrolMapLocked;
+}
+
+void CMultiplierCalibration::setPetrolMapLocked(bool locked)
+{
+    g_petrolMapLocked = locked;
+}
+
+std::string CMultiplierCalibration::mainCorrectionText() const
+{
+    return format("%.2f", m_device.m_settings.m_mainCorr.m_mainCorr[0]);
+}
+
+std::string CMultiplierCalibration::petrolFillText() const
+{
+    return format("%.0f %%", m_maps.petrolFill);
+}
+
+std::string CMultiplierCalibration::gasFillText() const
+{
+    return format("%.0f %%", m_maps.gasFill);
+}
+
+bool CMultiplierCalibration::readMaps()
+{
+    if (!connected())
+        return false;
+    CBusyScope wait(m_device.prompt());
+    CPointMap petrol;
+    CPointMap gas;
+    if (!m_device.readPetrolMap(petrol) || !m_device.readGasMap(gas))
+        return false;
+    const bool absolute = (m_device.m_settings.m_advancedSetup.m_advancedFlags & 0x10) != 0;
+    m_maps = sortPointMaps(petrol, gas, absolute);
+    view().mapsChanged();
+    return true;
+}
+
+bool CMultiplierCalibration::writeLineOrRetry()
+{
+    if (m_device.writeSettings(SettingsBlock::SetupTimes))
+        return true;
+    m_lineTimer.restart();
+    return false;
+}
+
+bool CMultiplierCalibration::createLine()
+{
+    if (m_busy || !connected())
+        return false;
+    auto& line = m_device.m_settings.m_setupTimes1;
+    line = applyProposal(line, proposal());
+    writeLineOrRetry();
+    view().lineChanged();
+    askEraseGasMap();
+    return true;
+}
+
+void CMultiplierCalibration::askEraseGasMap()
+{
+    if (m_device.prompt().yesNo(translate(kEraseGasMapQuestion)))
+        eraseGasMapNow();
+}
+
+void CMultiplierCalibration::clearPetrolMap()
+{
+    if (m_busy || petrolMapLocked())
+        return;
+    if (!m_device.erasePetrolMap()) {
+        m_device.prompt().error(translate(kSettingFailed));
+        return;
+    }
+    readMaps();
+}
+
+void CMultiplierCalibration::clearGasMap()
+{
+    if (!m_busy)
+        eraseGasMapNow();
+}
+
+bool CMultiplierCalibration::eraseGasMapNow()
+{
+    if (!m_device.eraseGasMap()) {
+        m_device.prompt().error(translate(kSettingFailed));
+        return false;
+    }
+    readMaps();
+    return true;
+}
+
+void CMultiplierCalibration::clearLine()
+{
+    if (m_busy)
+        return;
+    resetLine();
+}
+
+void CMultiplierCalibration::resetLine()
+{
+    m_device.m_settings.m_setupTimes1.fill(0);
+    writeLineOrRetry();
+    view().lineChanged();
+}
+
+void CMultiplierCalibration::onCorrChanged(int index, double multiplier)
+{
+    if (!connected() || index < 0 || index >= kLineEntries)
+        return;
+    const double v = percentOf(multiplier);
+    double& entry = m_device.m_settings.m_setupTimes1[static_cast<std::size_t>(index)];
+    if (v == entry)
+        return;
+    entry = v;
+    m_lineTimer.restart();
+    view().lineChanged();
+}
+
+void CMultiplierCalibration::onIncrementAll(bool up)
+{
+    if (!connected())
+        return;
+    auto& line = m_device.m_settings.m_setupTimes1;
+    line = incrementedLine(line, up);
+    m_lineTimer.restart();
+    view().lineChanged();
+}
+
+void CMultiplierCalibration::tick()
+{
+    if (!m_lineTimer.tick())
+        return;
+    if (connected())
+        m_device.writeSettings(SettingsBlock::SetupTimes);  // a failure here stays silent
+}
+
+void CMultiplierCalibration::onLiveSample(const CDiag& sample)
+{
+    if (!connected())
+        return;
+    const CylinderTimes first = cylinderTimes(sample, 0);
+    m_livePetrolText = format("%.2f ms", first.petrolMs);
+    m_liveGasText = format("%.2f ms", first.gasMs);
+    const DiagContext context = contextFrom(m_device.m_settings);
+    const double pressure = std::max(0.0, diagValues(sample, context).manifoldKPa);
+    if (--m_livePointCountdown <= 0) {
+        m_livePointCountdown = kLivePointEvery;
+        m_livePoint = CloudPoint{first.petrolMs, pressure};
+    }
+    view().liveChanged();
+    if (--m_mapReadCountdown <= 0) {
+        m_mapReadCountdown = kMapReadEvery;
+        readMaps();
+    }
+}
+
+} // namespace tarvola
