@@ -79,6 +79,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         command = commandObd;
     else if (o.command == "flash")
         command = commandFlash;
+    else if (o.command == "calibrate")
+        command = commandCalibrate;
+    else if (o.command == "multiplier")
+        command = commandMultiplier;
     if (!command) {
         err << "tarvola-cli: unknown command " << o.command << "\n\n" << cliUsage();
         return ExitUsage;
@@ -100,7 +104,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         device.setFrameObserver(&trace);
     }
     try {
-        CliContext context{o, device, out, err};
+        CliContext context{o, device, out, err, prompt};
         return command(context);
     } catch (const IError& e) {
         err << "tarvola-cli: " << e.function() << '\n' << e.description() << '\n';

@@ -5,6 +5,7 @@
 #include <iosfwd>
 
 #include "CliOptions.h"
+#include "CliPrompt.h"
 #include "link/CLPGDevice.h"
 
 namespace tarvola::cli {
@@ -14,6 +15,7 @@ struct CliContext {
     CLPGDevice& device;
     std::ostream& out;
     std::ostream& err;
+    CliPrompt& prompt;  // the device's prompt
 };
 
 // Opens the link as the options say: demo mode, exactly the given port, or the search.
@@ -33,5 +35,7 @@ int commandService(CliContext& c);
 int commandInjectorSize(CliContext& c);
 int commandObd(CliContext& c);
 int commandFlash(CliContext& c);
+int commandCalibrate(CliContext& c);
+int commandMultiplier(CliContext& c);
 
 } // namespace tarvola::cli

@@ -48,6 +48,12 @@ const char* cliUsage()
            "  flash IMAGE.img\n"
            "                 write a firmware image into the controller (asks; --yes confirms and\n"
            "                 also allows an older image; the settings are backed up first)\n"
+           "  calibrate      run the autocalibration at idle on a warm engine: the main correction\n"
+           "                 from petrol against gas, the pressure references from the measured gas\n"
+           "                 pressure (--yes/--no answer its questions; Ctrl+C stops it safely)\n"
+           "  multiplier [--write]\n"
+           "                 read the petrol and gas point maps, print their fill levels and the\n"
+           "                 multiplier line they call for; --write writes that line\n"
            "\n"
            "Exit codes: 0 success, 1 the controller refused or did not answer, 2 usage error,\n"
            "3 no controller found.\n";

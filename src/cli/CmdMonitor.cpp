@@ -1,13 +1,12 @@
 // tarvola-cli monitor [--count N] [--record FILE.osc]: live samples as a table or JSON lines, and
 // optionally a recording of them. Ctrl+C ends it cleanly: polling stops and the recording is closed.
 
-#include <atomic>
 #include <charconv>
-#include <csignal>
 #include <cstdio>
 #include <ostream>
 
 #include "CliCommands.h"
+#include "Interrupt.h"
 #include "Json.h"
 #include "monitor/CDiagFile.h"
 #include "monitor/DiagValues.h"
@@ -17,35 +16,6 @@
 namespace tarvola::cli {
 
 namespace {
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void onInterrupt(int)
-{
-    g_interrupted = true;
-}
-
-// Restores the previous handlers on every way out.
-class InterruptScope {
-public:
-    InterruptScope()
-    {
-        g_interrupted = false;
-        struct sigaction sa{};
-        sa.sa_handler = onInterrupt;
-        sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, &m_oldInt);
-        ::sigaction(SIGTERM, &sa, &m_oldTerm);
-    }
-    ~InterruptScope()
-    {
-        ::sigaction(SIGINT, &m_oldInt, nullptr);
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-    }
-
-private:
-    struct sigaction m_oldInt{}, m_oldTerm{};
-};
-
 std::string fixed(double v, int decimals)
 {
     char text[32];
@@ -150,7 +120,7 @@ int commandMonitor(CliContext& c)
     long shown = 0;
     std::uint32_t lastSeq = 0;
     int rc = ExitOk;
-    while (!g_interrupted && (count < 0 || shown < count)) {
+    while (!interrupted() && (count < 0 || shown < count)) {
         if (!c.device.isConnected()) {
             c.err << "tarvola-cli: the controller stopped answering\n";
             rc = ExitRefused;

@@ -80,10 +80,10 @@ bool CMultiplierCalibration::createLine()
         return false;
     auto& line = m_device.m_settings.m_setupTimes1;
     line = applyProposal(line, proposal());
-    writeLineOrRetry();
+    const bool written = writeLineOrRetry();
     view().lineChanged();
     askEraseGasMap();
-    return true;
+    return written;
 }
 
 void CMultiplierCalibration::askEraseGasMap()
@@ -156,12 +156,11 @@ void CMultiplierCalibration::onIncrementAll(bool up)
     view().lineChanged();
 }
 
-void CMultiplierCalibration::tick()
+bool CMultiplierCalibration::tick()
 {
-    if (!m_lineTimer.tick())
-        return;
-    if (connected())
-        m_device.writeSettings(SettingsBlock::SetupTimes);  // a failure here stays silent
+    if (!m_lineTimer.tick() || !connected())
+        return false;
+    return m_device.writeSettings(SettingsBlock::SetupTimes);  // a failure here stays silent
 }
 
 void CMultiplierCalibration::onLiveSample(const CDiag& sample)

@@ -59,6 +59,7 @@ public:
     bool readMaps();
     // "Oblicz nastawy": the line gains the proposal from the two maps, is written (a failed write
     // is retried by the line write timer), then the gas-map question. Not while busy or unconnected.
+    // True when the line was written at once.
     bool createLine();
     // The proposal "Oblicz nastawy" would apply to the maps as read, without changing anything.
     LineProposal proposal() const { return proposeLineChange(m_maps.petrol, m_maps.gas); }
@@ -81,7 +82,8 @@ public:
     // Page Up / Page Down: every entry ±1 %, clamped; restarts the line write timer.
     void onIncrementAll(bool up);
     // The line write timer: call often (the GUI from a QTimer); writes the setup times when due.
-    void tick();
+    // True when it fired and the write succeeded (a failure stays silent).
+    bool tick();
     const DeadlineTimer& lineWriteTimer() const { return m_lineTimer; }
 
     // ---- live samples ----

@@ -140,7 +140,7 @@ void encodeMainCorr(const CDeviceSettings& s, std::span<std::uint8_t, kMainCorrB
 {
     clear(out);
     for (std::size_t i = 0; i < s.m_mainCorr.m_mainCorr.size(); ++i)
-        putU16(out, 2 * i, msToFineTimeCode(s.m_mainCorr.m_mainCorr[i]));
+        putU16(out, 2 * i, msToSignedFineTimeCode(s.m_mainCorr.m_mainCorr[i]));
 }
 
 bool decodeMainCorr(std::span<const std::uint8_t> p, CDeviceSettings& s)
@@ -148,7 +148,7 @@ bool decodeMainCorr(std::span<const std::uint8_t> p, CDeviceSettings& s)
     if (p.size() < kMainCorrBlockSize)
         return false;
     for (std::size_t i = 0; i < s.m_mainCorr.m_mainCorr.size(); ++i)
-        s.m_mainCorr.m_mainCorr[i] = fineTimeCodeToMs(getU16(p, 2 * i));
+        s.m_mainCorr.m_mainCorr[i] = signedFineTimeCodeToMs(getU16(p, 2 * i));
     return true;
 }
 

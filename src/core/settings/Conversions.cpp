@@ -151,6 +151,19 @@ double fineTimeCodeToMs(std::uint16_t code)
     return roundHalfAway(code * kFineTimeStepMs, 2);
 }
 
+std::uint16_t msToSignedFineTimeCode(double ms)
+{
+    const double code = fineTimeCodeRaw(ms);
+    if (std::isnan(code))
+        return 0;
+    return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(code, -32768.0, 32767.0)));
+}
+
+double signedFineTimeCodeToMs(std::uint16_t code)
+{
+    return roundHalfAway(static_cast<std::int16_t>(code) * kFineTimeStepMs, 2);
+}
+
 // ---- delays ----
 
 double halfSecondCodeRaw(double seconds)

@@ -50,6 +50,10 @@ constexpr double kFineTimeStepMs = 0.004;
 double fineTimeCodeRaw(double ms); // round(ms / 0.004)
 std::uint16_t msToFineTimeCode(double ms);
 double fineTimeCodeToMs(std::uint16_t code); // code × 0.004, to 0.01
+// The main corrections may be negative (down to −3 ms): the same steps in a two's-complement
+// 16-bit field, saturating at −32768 … 32767.
+std::uint16_t msToSignedFineTimeCode(double ms);
+double signedFineTimeCodeToMs(std::uint16_t code);
 
 // ---- delays in seconds ----
 // Half-second codes written by truncation: truncate(s × 2).

@@ -18,6 +18,7 @@ enum class SettingsKey::Carry : std::uint8_t {
     Time16,      // 25 µs steps, 16 bits
     Time8,       // 25 µs steps, one byte
     FineTime16,  // 4 µs steps, 16 bits
+    SignedFineTime16,  // 4 µs steps, 16 bits two's complement
     Pressure,    // pressure byte
     Temperature, // a sensor table entry
     HalfSeconds, // truncate(s × 2)
@@ -51,6 +52,7 @@ std::optional<CodeRule> codeRule(Carry carry)
     case Carry::Time16: return CodeRule{timeCodeRaw, 0, 65535};
     case Carry::Time8: return CodeRule{timeCodeRaw, 0, 255};
     case Carry::FineTime16: return CodeRule{fineTimeCodeRaw, 0, 65535};
+    case Carry::SignedFineTime16: return CodeRule{fineTimeCodeRaw, -32768, 32767};
     case Carry::Pressure: return CodeRule{pressureCodeRaw, 0, 255};
     case Carry::HalfSeconds: return CodeRule{halfSecondCodeRaw, 0, 255};
     case Carry::RoundedHalfSeconds: return CodeRule{roundedHalfSecondCodeRaw, 0, 255};
@@ -250,7 +252,7 @@ std::vector<SettingsKey> buildKeys()
     TARVOLA_KEY(t, m_adv.m_cutOffPressSwitch, Block, SB::Adv, Carry::Pressure);
 
     for (std::size_t i = 0; i < 8; ++i)
-        t.add(indexed("m_mainCorr.m_mainCorr", i), Block, SB::MainCorr, Carry::FineTime16,
+        t.add(indexed("m_mainCorr.m_mainCorr", i), Block, SB::MainCorr, Carry::SignedFineTime16,
               [i](CDeviceSettings& s) -> SettingsKey::FieldRef { return &s.m_mainCorr.m_mainCorr[i]; });
 
     TARVOLA_KEY(t, m_sensorsSetup.m_lambdaEmulatorOn, Block, SB::SensorsSetup, Carry::Any);

@@ -120,6 +120,11 @@ const WireCase kWireCases[] = {
     // main corrections in 4 µs steps, read to 0.01
     {"main corr half step", B::MainCorr, none, SET(s.m_mainCorr.m_mainCorr[7] = 1.002), 14, {0xFB, 0x00},
      GET(m_mainCorr.m_mainCorr[7]), 1.0},
+    // a negative correction (the calibration allows down to −3 ms) travels as two's complement
+    {"main corr negative", B::MainCorr, none, SET(s.m_mainCorr.m_mainCorr[0] = -3.0), 0, {0x12, 0xFD},
+     GET(m_mainCorr.m_mainCorr[0]), -3.0},
+    {"main corr largest", B::MainCorr, none, SET(s.m_mainCorr.m_mainCorr[1] = 1e9), 2, {0xFF, 0x7F},
+     GET(m_mainCorr.m_mainCorr[1]), 131.07},
     // setup times: value + 100, truncated
     {"setup time 155", B::SetupTimes, none, SET(s.m_setupTimes2[19] = 155), 39, {255}, GET(m_setupTimes2[19]), 155},
     {"setup time truncates", B::SetupTimes, none, SET(s.m_setupTimes1[19] = -99.7), 19, {0}, GET(m_setupTimes1[19]),
