@@ -1,0 +1,182 @@
+// The calibration page's commands against the virtual controller: the point maps read and sorted,
+// "Oblicz nastawy" writing the line it computes, the gas-map question, the petrol-map lock, and the
+// line write timer collecting a burst of chart edits into one write.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "SimFixture.h"
+#include "calibration/CMultiplierCalibration.h"
+
+using namespace tarvola;
+using namespace tarvola::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+class CalibrationPage : public SimLink {
+protected:
+    SteadyClock::time_point now = SteadyClock::now();
+    std::unique_ptr<CMultiplierCalibration> page;
+
+    void open(sim::SimOptions options = {})
+    {
+        options.warm = true;
+        start(options);
+        page = std::make_unique<CMultiplierCalibration>(*device, [this] { return now; });
+        CMultiplierCalibration::setPetrolMapLocked(false);
+    }
+    void TearDown() override
+    {
+        CMultiplierCalibration::setPetrolMapLocked(false);
+        page.reset();
+        SimLink::TearDown();
+    }
+    // Frames of one code (and, for control requests, one sub-code) since the last clear.
+    int count(std::uint8_t code, int sub = -1) const
+    {
+        int n = 0;
+        for (const auto& f : frames())
+            if (f.size() > 4 && f[3] == code && (sub < 0 || f[4] == sub))
+                ++n;
+        return n;
+    }
+    std::vector<std::uint8_t> setupTimes() const { return sim->settingsBlock(sim::Block::SetupTimes); }
+};
+
+} // namespace
+
+TEST_F(CalibrationPage, ReadsBothMapsComputesTheLineAndWritesIt)
+{
+    open();
+    // Let the engine fill the petrol map at idle, then the gas map.
+    std::this_thread::sleep_for(600ms);
+    sim->setWorkMode(3);
+    std::this_thread::sleep_for(600ms);
+
+    ASSERT_TRUE(page->readMaps());
+    EXPECT_GT(page->maps().petrolFill, 0);
+    EXPECT_GT(page->maps().gasFill, 0);
+    EXPECT_FALSE(page->maps().petrolCloud.empty());
+    EXPECT_FALSE(page->maps().gasCloud.empty());
+    EXPECT_EQ(page->petrolFillText().back(), '%');
+
+    const MultiplierLine expected = applyProposal(page->line(), page->proposal());
+    sim->clearReceived();
+    prompt.answer = false;  // keep the gas map
+    EXPECT_TRUE(page->createLine());
+    EXPECT_EQ(page->line(), expected);
+    const auto block = setupTimes();
+    for (std::size_t j = 0; j < kSetupTimesCount; ++j)
+        EXPECT_EQ(block[j], static_cast<std::uint8_t>(expected[j] + 100)) << j;
+    EXPECT_EQ(count(7), 1);
+    EXPECT_EQ(count(2, 29), 0);
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_NE(prompt.messages[0].find("Czy chcesz skasować mapę gazową?"), std::string::npos);
+
+    // Yes erases the gas map and reads both maps again.
+    sim->clearReceived();
+    prompt.answer = true;
+    page->createLine();
+    EXPECT_EQ(count(2, 29), 1);
+    EXPECT_EQ(count(2, 30), 1);
+    EXPECT_EQ(count(2, 31), 1);
+}
+
+TEST_F(CalibrationPage, PetrolMapLockAndBusyFlagRefuseTheCommands)
+{
+    open();
+    CMultiplierCalibration::setPetrolMapLocked(true);
+    page->clearPetrolMap();
+    EXPECT_TRUE(frames().empty()) << "the lock allows no exchange at all";
+    page->clearGasMap();  // the lock protects only the petrol map
+    EXPECT_EQ(count(2, 29), 1);
+
+    CMultiplierCalibration::setPetrolMapLocked(false);
+    sim->clearReceived();
+    page->clearPetrolMap();
+    EXPECT_EQ(count(2, 28), 1);
+    EXPECT_EQ(count(2, 30), 1);  // read again after erasing
+
+    sim->clearReceived();
+    page->setBusy(true);
+    page->clearPetrolMap();
+    page->clearGasMap();
+    page->clearLine();
+    EXPECT_FALSE(page->createLine());
+    EXPECT_TRUE(frames().empty());
+    EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(CalibrationPage, EraseFailureIsReported)
+{
+    open();
+    sim->ignoreControlRequest(28);
+    page->clearPetrolMap();
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0], "Nie powiodło się ustawienie urządzenia!");
+}
+
+TEST_F(CalibrationPage, ChartEditsAreWrittenOnceAfterTheBurst)
+{
+    open();
+    page->onCorrChanged(3, 1.13);
+    now += 1000ms;
+    page->onCorrChanged(4, 0.93);
+    page->onIncrementAll(true);
+    EXPECT_FALSE(page->tick());
+    now += 1499ms;
+    EXPECT_FALSE(page->tick());
+    EXPECT_EQ(count(7), 0);
+    now += 1ms;
+    EXPECT_TRUE(page->tick());
+    EXPECT_FALSE(page->tick()) << "the timer runs once per burst";
+    EXPECT_EQ(count(7), 1);
+    const auto block = setupTimes();
+    EXPECT_EQ(block[3], 100 + 12 + 1);
+    EXPECT_EQ(block[4], 100 - 6 + 1);
+    EXPECT_EQ(block[0], 100 + 1);
+
+    // A point moved to the value it already has changes nothing and starts no timer.
+    page->onCorrChanged(3, multiplierOf(page->line()[3]) + 0.001);
+    EXPECT_FALSE(page->lineWriteTimer().running());
+}
+
+TEST_F(CalibrationPage, FailedLineWriteIsRetriedOnceByTheTimer)
+{
+    open();
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(page->readMaps());
+    sim->clearReceived();
+    sim->dropNext(quickTiming().attempts);  // every attempt of the write goes unanswered
+    prompt.answer = false;
+    EXPECT_FALSE(page->createLine());
+    EXPECT_TRUE(page->lineWriteTimer().running());
+    now += 1500ms;
+    EXPECT_TRUE(page->tick());
+    EXPECT_EQ(setupTimes()[0], static_cast<std::uint8_t>(page->line()[0] + 100));
+}
+
+TEST_F(CalibrationPage, LiveSamplesMoveTheLivePointEveryThirdSample)
+{
+    open();
+    DiagPayload payload{};
+    ASSERT_EQ(device->pollDiagnostics(payload), PollRead);
+    CDiag sample;
+    std::copy(payload.begin(), payload.end(), sample.m_bytes.begin());
+    page->onLiveSample(sample);
+    page->onLiveSample(sample);
+    EXPECT_FALSE(page->livePoint());
+    EXPECT_NE(page->livePetrolText().find(" ms"), std::string::npos);
+    page->onLiveSample(sample);
+    ASSERT_TRUE(page->livePoint());
+    EXPECT_NEAR(page->livePoint()->timeMs, cylinderTimes(sample, 0).petrolMs, 1e-9);
+    EXPECT_GT(page->livePoint()->pressure, 20);
+    EXPECT_LT(page->livePoint()->pressure, 60);
+
+    // Without a controller the page ignores samples and the chart.
+    device->setConnected(false);
+    page->onCorrChanged(0, 1.2);
+    EXPECT_EQ(page->line()[0], 0);
+}
