@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "TestTiming.h"
@@ -26,7 +27,13 @@ public:
         return answer;
     }
     int pumps = 0;
-    void pumpEvents() override { ++pumps; }
+    std::function<void()> onPump;  // what a test does while a long procedure waits
+    void pumpEvents() override
+    {
+        ++pumps;
+        if (onPump)
+            onPump();
+    }
 };
 
 
