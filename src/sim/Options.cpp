@@ -175,13 +175,17 @@ const char* usageText() {
            "\n"
            "A fault with neither --fault-rate nor --fault-after spoils every reply.\n"
            "\n"
-           "Calibration response: the engine needs N = 0.8 + 0.063 x kPa ms of petrol (3.0 ms\n"
-           "at idle). On gas the controller injects g = tp x line x cell + c (tp the petrol\n"
-           "time the car asks, c the main correction) and the car's closed loop trims tp\n"
-           "until (g - dead) x flow = N. The petrol time on gas minus the one on petrol is\n"
-           "then d = N x (1/flow - 1) + dead - c, so the main correction converges on\n"
-           "dead + N x (1/flow - 1): 1.36 ms with the default injectors. The car's trim is\n"
-           "held within +-30 %, so one measured d is at most +-30 % of N (about 0.9 ms).\n";
+           "Calibration response: the engine needs N = 0.8 + 0.063 x kPa ms of petrol per\n"
+           "cylinder (3.0 ms at idle). On gas the controller injects\n"
+           "g = tp x line x cell + c (tp the petrol time the car asks for, line and cell the\n"
+           "multiplier line and fuel-map factors, c the main correction), the gas injector\n"
+           "delivers (g - dead) x flow, and the car's closed loop trims tp until that is N.\n"
+           "With a flat line and map the petrol time on gas minus the one on petrol is\n"
+           "d = N x (1/flow - 1) + dead - c, so adding d to c lands on\n"
+           "dead + N x (1/flow - 1): 1.36 ms with the default injectors (d = +0.36 ms from\n"
+           "the factory 1.00 ms). The car's trim stays within +-30 %, so one measured d is\n"
+           "at most +-30 % of N (about +-0.9 ms at idle). A live-sample poll is control\n"
+           "request 6 (36 on the variant).\n";
 }
 
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
