@@ -22,6 +22,11 @@ constexpr int kProductionDays = static_cast<int>(
     (std::chrono::sys_days{std::chrono::year{2021} / 3 / 15} - std::chrono::sys_days{std::chrono::year{2004} / 4 / 1})
         .count());
 
+Warmth warmth(const SimOptions& o) {
+    if (o.warm) return Warmth::Warm;
+    return o.cold ? Warmth::Cold : Warmth::Ambient;
+}
+
 StartMode startMode(EngineStart s) {
     switch (s) {
     case EngineStart::Gas: return StartMode::Gas;
@@ -39,16 +44,32 @@ Reply refusal() { return {2, {0, 0, 0, 0, 0, 0}}; }
 Controller::Controller(const SimOptions& options, Clock::time_point start)
     : options_(options),
       memory_(options.variant == kVariantId),
-      engine_(options.injectors, options.seed, start, startMode(options.start), options.warm),
+      clock_(start, options.timeScale),
+      engine_(options.injectors, options.seed, start, startMode(options.start), warmth(options)),
       version_(options.version),
       flash_(kFlashSize, 0xFF) {
     options_.injectors = std::clamp(options_.injectors, 1, 8);
     engine_.setEnabledMask(static_cast<std::uint8_t>((1u << options_.injectors) - 1));
     engine_.setDriveCycle(options.driveCycle);
+    engine_.setGasInjectors(options.gasFlow, options.gasDeadMs);
     memory_.setErrorFlags(options.errorFlags);
+    setStallAfterPolls(options.stallAfter);
 }
 
-void Controller::advance(Clock::time_point now) { engine_.advanceTo(now, memory_, maps_); }
+void Controller::advance(Clock::time_point now) { engine_.advanceTo(clock_.engineTime(now), memory_, maps_); }
+
+void Controller::setTimeScale(double scale, Clock::time_point now) {
+    advance(now);
+    clock_.setScale(scale, now);
+}
+
+void Controller::setStallAfterPolls(long n) {
+    stallAfter_ = n < 0 ? -1 : n;
+    if (stallAfter_ == 0) {
+        engine_.setRunning(false);
+        stallAfter_ = -1;
+    }
+}
 
 std::uint32_t Controller::statisticPetrol() const {
     return kInitialPetrolHalfSeconds + static_cast<std::uint32_t>(engine_.petrolMilliseconds() / 500);
@@ -74,8 +95,9 @@ Bytes Controller::identityBlock() const {
     return id;
 }
 
-Reply Controller::handle(std::uint8_t code, const Bytes& p, Clock::time_point now) {
-    advance(now);
+Reply Controller::handle(std::uint8_t code, const Bytes& p, Clock::time_point wallNow) {
+    advance(wallNow);
+    const Clock::time_point now = clock_.engineTime(wallNow);
     if (programming_) return programmingRequest(code, p);
     switch (code) {
     case 2: return p.size() == 6 ? control(p, now) : refusal();
@@ -194,9 +216,16 @@ Reply Controller::control(const Bytes& p, Clock::time_point now) {
     case 28: maps_.petrol.clear(); return acknowledge();
     case 29: maps_.gas.clear(); return acknowledge();
     case 6:
-    case 36:
+    case 36: {
         if ((p[0] == 36) != variant()) return refusal();
-        return {1, encodeLiveSample(engine_.snapshot(), memory_)};
+        Reply r{1, encodeLiveSample(engine_.snapshot(), memory_)};
+        ++livePolls_;
+        if (stallAfter_ > 0 && --stallAfter_ == 0) {
+            engine_.setRunning(false);
+            stallAfter_ = -1;
+        }
+        return r;
+    }
     case 30:
     case 31:
         if (variant()) return refusal();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ControllerMemory.h"
+#include "EngineClock.h"
 #include "EngineModel.h"
 #include "Frame.h"
 #include "ObdCar.h"
@@ -38,10 +39,20 @@ class Controller {
 public:
     Controller(const SimOptions& options, Clock::time_point start);
 
+    // `now` is wall-clock time everywhere here; the engine sees it through its own clock.
     Reply handle(std::uint8_t code, const Bytes& payload, Clock::time_point now);
 
     // Runs the engine up to `now` (statistics, temperatures, point maps).
     void advance(Clock::time_point now);
+
+    // The engine's clock runs `scale` times as fast as the wall clock from `now` on (1…100).
+    void setTimeScale(double scale, Clock::time_point now);
+    double timeScale() const { return clock_.scale(); }
+    // The engine stops (as EngineModel::setRunning(false)) the moment n more live-sample polls
+    // (sub-code 6, or 36 on the variant) have been answered; 0 stops it now, -1 disarms. It fires
+    // once: an engine started again afterwards keeps running.
+    void setStallAfterPolls(long n);
+    std::uint64_t livePollsAnswered() const { return livePolls_; }
 
     ControllerMemory& memory() { return memory_; }
     const ControllerMemory& memory() const { return memory_; }
@@ -66,7 +77,7 @@ public:
     Bytes identityBlock() const;
 
 private:
-    Reply control(const Bytes& p, Clock::time_point now);
+    Reply control(const Bytes& p, Clock::time_point engineNow);  // engine time
     Reply programmingRequest(std::uint8_t code, const Bytes& p);
     Reply writeBlock(Block b, const Bytes& p);
     Reply busRequest(std::uint8_t code, const Bytes& p, Clock::time_point now);
@@ -76,6 +87,7 @@ private:
 
     SimOptions options_;
     ControllerMemory memory_;
+    EngineClock clock_;
     EngineModel engine_;
     PointMapPair maps_;
     ObdCar obd_;
@@ -86,6 +98,8 @@ private:
     std::vector<std::uint16_t> firmwareWords_;
     Bytes flash_;
     std::uint16_t modify_ = 12;
+    std::uint64_t livePolls_ = 0;
+    long stallAfter_ = -1;  // polls still to answer before the engine stops; -1: never
 };
 
 }  // namespace tarvola::sim

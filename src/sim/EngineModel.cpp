@@ -13,15 +13,19 @@ namespace {
 
 constexpr double kDt = 0.010;  // seconds per step; must match EngineModel::kStep
 constexpr double kAmbient = 20.0;
+constexpr double kColdMorning = 15.0;
 constexpr double kReducerWarm = 70.0;
 constexpr double kGasWarm = 40.0;
 constexpr double kCoolantWarm = 90.0;
 
-// Gas injector behaviour: it opens late by a dead time, then flows a little less than the petrol
-// injector would. The main correction exists to cover the dead time and the multiplier line the
-// flow difference, so a calibration from the point maps converges on these two numbers.
-constexpr double kGasDeadMs = 1.2;
-constexpr double kGasFlow = 0.95;
+// Warm-up time constants (seconds of running). The reducer is heated by the coolant; from a cold
+// start the coolant itself is slow, so the reducer is too.
+constexpr double kReducerTau = 60.0;
+constexpr double kGasTau = 90.0;
+constexpr double kColdReducerTau = 600.0;
+constexpr double kColdGasTau = 900.0;
+constexpr double kCoolantTau = 120.0;
+constexpr double kCoolDownTau = 600.0;
 
 // The car's closed loop pulls its fuel trim towards a correct mixture in about half a second.
 constexpr double kTrimGain = 2.0;
@@ -48,14 +52,17 @@ Clock::duration secondsToDuration(double s) {
 
 }  // namespace
 
-EngineModel::EngineModel(int injectors, std::uint64_t seed, Clock::time_point start, StartMode mode, bool warm)
+EngineModel::EngineModel(int injectors, std::uint64_t seed, Clock::time_point start, StartMode mode, Warmth warmth)
     : injectors_(std::clamp(injectors, 1, 8)),
       rng_(seed),
       start_(start),
       now_(start),
-      reducerC_(warm ? kReducerWarm : kAmbient),
-      gasC_(warm ? kGasWarm : kAmbient),
-      coolantC_(warm ? kCoolantWarm : kAmbient) {
+      ambientC_(warmth == Warmth::Cold ? kColdMorning : kAmbient),
+      reducerTau_(warmth == Warmth::Cold ? kColdReducerTau : kReducerTau),
+      gasTau_(warmth == Warmth::Cold ? kColdGasTau : kGasTau),
+      reducerC_(warmth == Warmth::Warm ? kReducerWarm : ambientC_),
+      gasC_(warmth == Warmth::Warm ? kGasWarm : ambientC_),
+      coolantC_(warmth == Warmth::Warm ? kCoolantWarm : ambientC_) {
     switch (mode) {
     case StartMode::Petrol: forceMode(2); break;
     case StartMode::Gas: forceMode(3); break;
@@ -74,6 +81,21 @@ double EngineModel::noise() {
 void EngineModel::setTarget(double rpm, double manifoldKPa) {
     targetRpm_ = std::clamp(rpm, 300.0, 8000.0);
     targetKPa_ = std::clamp(manifoldKPa, 15.0, 110.0);
+}
+
+void EngineModel::setRunning(bool on) {
+    running_ = on;
+    if (on) return;
+    petrol_.fill(0);
+    gas_.fill(0);
+    rpmNow_ = 0;
+    kPaNow_ = 101;
+    mixtureError_ = 0;
+}
+
+void EngineModel::setGasInjectors(double flow, double deadMs) {
+    if (!std::isnan(flow)) gasFlow_ = std::clamp(flow, kMinGasFlow, kMaxGasFlow);
+    if (!std::isnan(deadMs)) gasDeadMs_ = std::clamp(deadMs, kMinGasDeadMs, kMaxGasDeadMs);
 }
 
 void EngineModel::setTemperatures(double reducerCelsius, double gasCelsius) {
@@ -197,7 +219,7 @@ void EngineModel::computeInjection(const ControllerMemory& memory) {
                          memory.mainCorrectionMs(i);
         petrol_[u] = tp;
         gas_[u] = std::max(0.0, g);
-        const double delivered = (mask & (1u << i)) ? std::max(0.0, g - kGasDeadMs) * kGasFlow : tp;
+        const double delivered = (mask & (1u << i)) ? std::max(0.0, g - gasDeadMs_) * gasFlow_ : tp;
         errorSum += (delivered - needI) / needI;
     }
     mixtureError_ = errorSum / injectors_;
@@ -217,16 +239,16 @@ void EngineModel::step(const ControllerMemory& memory, PointMapPair& maps) {
         kPa_ += (targetKPa_ - kPa_) * kDt / 0.5;
         rpmNow_ = rpm_ + 12.0 * std::sin(twoPi * t / 3.1) + 3.0 * noise();
         kPaNow_ = kPa_ + 0.6 * std::sin(twoPi * t / 2.3) + 0.1 * noise();
-        reducerC_ += (kReducerWarm - reducerC_) * kDt / 60.0;
-        gasC_ += (kGasWarm - gasC_) * kDt / 90.0;
-        coolantC_ += (kCoolantWarm - coolantC_) * kDt / 120.0;
+        reducerC_ += (kReducerWarm - reducerC_) * kDt / reducerTau_;
+        gasC_ += (kGasWarm - gasC_) * kDt / gasTau_;
+        coolantC_ += (kCoolantWarm - coolantC_) * kDt / kCoolantTau;
         computeInjection(memory);
     } else {
         rpmNow_ = 0;
         kPaNow_ = 101;
-        reducerC_ += (kAmbient - reducerC_) * kDt / 600.0;
-        gasC_ += (kAmbient - gasC_) * kDt / 600.0;
-        coolantC_ += (kAmbient - coolantC_) * kDt / 600.0;
+        reducerC_ += (ambientC_ - reducerC_) * kDt / kCoolDownTau;
+        gasC_ += (ambientC_ - gasC_) * kDt / kCoolDownTau;
+        coolantC_ += (ambientC_ - coolantC_) * kDt / kCoolDownTau;
         petrol_.fill(0);
         gas_.fill(0);
         mixtureError_ = 0;

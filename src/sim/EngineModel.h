@@ -4,7 +4,26 @@
 // statistics. It also fills the point maps while it runs.
 //
 // The model moves in fixed 10 ms steps of its own clock, so its output depends only on the seed
-// and on the times at which it is asked; tests drive it with made-up time points.
+// and on the times at which it is asked; tests drive it with made-up time points. Whoever owns it
+// may run that clock faster than the wall clock (Controller does for the time scale); everything
+// below is in the model's own time.
+//
+// How it answers a calibration. The engine needs N = 0.8 + 0.063 × kPa ms of petrol per cylinder
+// (3.0 ms at the 35 kPa idle, plus a small fixed offset per cylinder). The car's computer asks for
+// tp = N × f, where f is its short trim: it moves at 2 per second against the relative mixture
+// error of all cylinders and is held within 0.7…1.3, as in a real car. On petrol the injector
+// gives exactly tp, so f settles at 1. On gas the controller injects
+//     g = tp × (1 + line[floor(tp)] / 100) × (1 + cell / 100) + c
+// (c the cylinder's main correction, line the multiplier line by whole milliseconds, cell the
+// fuel-map cell for rpm and tp), and the gas injector delivers (g − dead) × flow worth of petrol
+// (dead 1.2 ms, flow 0.95 by default; setGasInjectors changes them). The trim therefore settles
+// where that equals N, and the petrol time measured on gas minus the one on petrol is, with a
+// flat line and map,
+//     d = N × (1 / flow − 1) + dead − c,
+// so adding d to c converges in one step on c* = dead + N × (1 / flow − 1): 1.36 ms at idle with
+// the default injectors (d = +0.36 ms from the factory 1.00 ms). Because the trim is clamped, one
+// measured d is at most ±30 % of the petrol need (about ±0.9 ms at idle); injectors further off
+// than that show only the clamp, and a calibration reaches c* over several runs or not at all.
 #pragma once
 
 #include <array>
@@ -20,6 +39,12 @@
 namespace tarvola::sim {
 
 enum class StartMode { Petrol, Gas, Auto };
+
+// Temperatures at power-on. Ambient: 20 °C, the reducer reaches 50 °C after about 55 s of running.
+// Cold: a cold morning at 15 °C; the reducer warms as 70 − 55 × e^(−t / 600 s) and the gas as
+// 40 − 25 × e^(−t / 900 s), t the running time, so the reducer stays below 50 °C for the first
+// 10 minutes (36.6 °C after 5). Warm: reducer 70 °C, gas 40 °C, coolant 90 °C at once.
+enum class Warmth { Ambient, Cold, Warm };
 
 // What the engine looks like at one moment; the live sample and the OBD car are built from it.
 struct EngineSnapshot {
@@ -53,7 +78,15 @@ class EngineModel {
 public:
     static constexpr std::chrono::milliseconds kStep{10};
 
-    EngineModel(int injectors, std::uint64_t seed, Clock::time_point start, StartMode mode, bool warm);
+    // Gas injectors the model starts with, and the ranges setGasInjectors keeps to.
+    static constexpr double kDefaultGasFlow = 0.95;
+    static constexpr double kDefaultGasDeadMs = 1.2;
+    static constexpr double kMinGasFlow = 0.2;
+    static constexpr double kMaxGasFlow = 5.0;
+    static constexpr double kMinGasDeadMs = -5.0;
+    static constexpr double kMaxGasDeadMs = 10.0;
+
+    EngineModel(int injectors, std::uint64_t seed, Clock::time_point start, StartMode mode, Warmth warmth);
 
     // Runs the model up to `now` (a time before the model's own clock changes nothing),
     // reading the controller's settings and adding samples to the point maps.
@@ -68,7 +101,15 @@ public:
     void setEnabledMask(std::uint8_t mask) { enabledMask_ = mask; }
     std::uint8_t enabledMask() const { return enabledMask_; }
     void setNeverPetrol(bool on) { neverPetrol_ = on; }
-    void setRunning(bool on) { running_ = on; }
+    // A stopped engine asks for no petrol (every cylinder 0 ms from this moment) and turns at 0 rpm;
+    // starting it again brings back idle from the next step.
+    void setRunning(bool on);
+    bool running() const { return running_; }
+    // Relative flow and opening dead time (ms) of the gas injectors, clamped to the ranges above
+    // (a value that is not a number leaves that one unchanged). Takes effect from the next step.
+    void setGasInjectors(double flow, double deadMs);
+    double gasFlow() const { return gasFlow_; }
+    double gasDeadMs() const { return gasDeadMs_; }
     // Operating point the engine moves towards (idle is 800 rpm at 35 kPa).
     void setTarget(double rpm, double manifoldKPa);
     void setDriveCycle(bool on) { driveCycle_ = on; }
@@ -118,9 +159,14 @@ private:
     double rpmNow_ = 800;  // speed and manifold pressure of this step, wobble included
     double kPaNow_ = 35;
     double workingKPa_ = 100;  // the reducer's pressure as the settings say it is set
+    double ambientC_;
+    double reducerTau_;  // seconds of the reducer's warm-up towards its running temperature
+    double gasTau_;
     double reducerC_;
     double gasC_;
     double coolantC_;
+    double gasFlow_ = kDefaultGasFlow;
+    double gasDeadMs_ = kDefaultGasDeadMs;
     double trim_ = 1.0;  // the car's short-term fuel trim as a factor
     std::array<double, 8> petrol_{};
     std::array<double, 8> gas_{};

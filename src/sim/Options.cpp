@@ -105,6 +105,18 @@ bool parseDouble(const std::string& text, double& out) {
     return !text.empty() && r.ec == std::errc() && r.ptr == last;
 }
 
+// A decimal number within [low, high]; the message names the option and the range.
+bool parseRange(const std::string& option, const std::string& text, double low, double high, const char* what,
+                double& out, std::string& error) {
+    double v = 0;
+    if (!parseDouble(text, v) || !(v >= low && v <= high)) {
+        error = option + " needs " + what + ", not '" + text + "'";
+        return false;
+    }
+    out = v;
+    return true;
+}
+
 }  // namespace
 
 bool parseObdBus(const std::string& text, ObdBus& out) {
@@ -135,6 +147,19 @@ const char* usageText() {
            "  --pace                keep to the timing of a 38400-baud line\n"
            "  --start MODE          petrol|gas|auto at power-on (default petrol)\n"
            "  --warm                start with a warm engine (reducer 70 C, gas 40 C)\n"
+           "  --cold                start cold at 15 C; the reducer warms as\n"
+           "                        70 - 55 x exp(-t / 600 s) of engine time, so it stays\n"
+           "                        below 50 C for the first 10 minutes (36.6 C after 5);\n"
+           "                        without --cold or --warm it starts at 20 C and reaches\n"
+           "                        50 C after about 55 s\n"
+           "  --stall-after N       the engine stops (petrol times 0, 0 rpm) once N live-sample\n"
+           "                        polls have been answered; 0 starts it stopped\n"
+           "  --time-scale K        the engine's clock runs K times as fast as real time,\n"
+           "                        1..100 (default 1): switching, trim, warm-up, point maps\n"
+           "                        and statistics; the line and the faults keep real time\n"
+           "  --gas-flow F          relative flow of the gas injectors, 0.2..5 (default 0.95)\n"
+           "  --gas-dead MS         opening dead time of the gas injectors in ms, -5..10\n"
+           "                        (default 1.2)\n"
            "  --drive               run a drive cycle through idle and load points\n"
            "  --errors B0,B1,B2,B3  stored error flags at power-on: memory, injectors, sensors,\n"
            "                        CAN; each byte decimal or 0x hex (default 0,0,0,0); the\n"
@@ -148,7 +173,19 @@ const char* usageText() {
            "  --link PATH           also make PATH a symbolic link to the terminal\n"
            "  --help                show this text\n"
            "\n"
-           "A fault with neither --fault-rate nor --fault-after spoils every reply.\n";
+           "A fault with neither --fault-rate nor --fault-after spoils every reply.\n"
+           "\n"
+           "Calibration response: the engine needs N = 0.8 + 0.063 x kPa ms of petrol per\n"
+           "cylinder (3.0 ms at idle). On gas the controller injects\n"
+           "g = tp x line x cell + c (tp the petrol time the car asks for, line and cell the\n"
+           "multiplier line and fuel-map factors, c the main correction), the gas injector\n"
+           "delivers (g - dead) x flow, and the car's closed loop trims tp until that is N.\n"
+           "With a flat line and map the petrol time on gas minus the one on petrol is\n"
+           "d = N x (1/flow - 1) + dead - c, so adding d to c lands on\n"
+           "dead + N x (1/flow - 1): 1.36 ms with the default injectors (d = +0.36 ms from\n"
+           "the factory 1.00 ms). The car's trim stays within +-30 %, so one measured d is\n"
+           "at most +-30 % of N (about +-0.9 ms at idle). A live-sample poll is control\n"
+           "request 6 (36 on the variant).\n";
 }
 
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
@@ -175,6 +212,25 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.sim.warm = true;
         } else if (a == "--drive") {
             out.sim.driveCycle = true;
+        } else if (a == "--cold") {
+            out.sim.cold = true;
+        } else if (a == "--stall-after") {
+            if (!value(v)) return false;
+            if (!parseUnsigned(v, u) || u > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) {
+                error = "--stall-after needs a whole number of polls (0 or more), not '" + v + "'";
+                return false;
+            }
+            out.sim.stallAfter = static_cast<long>(u);
+        } else if (a == "--time-scale") {
+            if (!value(v) || !parseRange(a, v, 1.0, 100.0, "a factor from 1 to 100", out.sim.timeScale, error))
+                return false;
+        } else if (a == "--gas-flow") {
+            if (!value(v) || !parseRange(a, v, 0.2, 5.0, "a relative flow from 0.2 to 5", out.sim.gasFlow, error))
+                return false;
+        } else if (a == "--gas-dead") {
+            if (!value(v) ||
+                !parseRange(a, v, -5.0, 10.0, "a dead time from -5 to 10 ms", out.sim.gasDeadMs, error))
+                return false;
         } else if (a == "--variant") {
             if (!value(v)) return false;
             if (!parseUnsigned(v, u) || u > 0xFF) {
@@ -262,6 +318,10 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             error = "unknown option '" + a + "'";
             return false;
         }
+    }
+    if (out.sim.cold && out.sim.warm) {
+        error = "--cold and --warm contradict each other; give one of them";
+        return false;
     }
     return true;
 }

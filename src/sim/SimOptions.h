@@ -31,7 +31,12 @@ struct SimOptions {
     // Engine extras.
     EngineStart start = EngineStart::Petrol;  // mode at power-on
     bool warm = false;                        // reducer and gas already at running temperature
+    bool cold = false;                        // a cold start at 15 °C that warms slowly (warm wins)
     bool driveCycle = false;                  // cycle through idle and load points instead of idling
+    double timeScale = 1.0;                   // the engine's clock against the wall clock, 1..100
+    long stallAfter = -1;                     // >= 0: the engine stops once N live polls were answered
+    double gasFlow = 0.95;                    // relative flow of the gas injectors, 0.2..5
+    double gasDeadMs = 1.2;                   // opening dead time of the gas injectors, -5..10 ms
 
     // Stored error flags at power-on (memory, injectors, sensors, CAN); the reset request clears them.
     std::array<std::uint8_t, 4> errorFlags{};

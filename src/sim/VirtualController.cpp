@@ -231,4 +231,22 @@ void VirtualController::setPace(bool on) {
     if (server_) server_->setPace(on);
 }
 
+void VirtualController::setStallAfterPolls(long n) {
+    std::lock_guard lock(mu_);
+    controller_->advance(Clock::now());
+    controller_->setStallAfterPolls(n);
+}
+
+void VirtualController::setTimeScale(double k) {
+    std::lock_guard lock(mu_);
+    controller_->setTimeScale(k, Clock::now());
+    options_.timeScale = controller_->timeScale();
+}
+
+void VirtualController::setGasInjectors(double flow, double deadMs) {
+    std::lock_guard lock(mu_);
+    controller_->advance(Clock::now());
+    controller_->engine().setGasInjectors(flow, deadMs);
+}
+
 }  // namespace tarvola::sim

@@ -90,6 +90,14 @@ public:
     void setTroubleCodes(std::vector<std::uint16_t> codes);
     std::vector<std::uint16_t> troubleCodes() const;
     void setPace(bool on);
+    // The engine stops (as setEngineRunning(false)) once n more live-sample polls have been
+    // answered, counted from this call; 0 stops it now, -1 disarms.
+    void setStallAfterPolls(long n);
+    // The engine's clock runs k times as fast as the wall clock from now on (clamped to 1…100);
+    // the line, its pacing and the faults keep to the wall clock. Engine time never runs back.
+    void setTimeScale(double k);
+    // Relative flow (0.2…5) and opening dead time (−5…10 ms) of the gas injectors, clamped.
+    void setGasInjectors(double flow, double deadMs);
 
     // The controller's answer to one request frame, as the serving thread computes it; exposed so
     // tests can drive the controller without a terminal.

@@ -18,7 +18,7 @@ struct EngineTest : ::testing::Test {
     ControllerMemory memory;
     PointMapPair maps;
     Clock::time_point t0 = Clock::time_point(std::chrono::hours(1));
-    EngineModel engine{4, 7, t0, StartMode::Petrol, true};
+    EngineModel engine{4, 7, t0, StartMode::Petrol, Warmth::Warm};
 
     void at(Clock::time_point t) { engine.advanceTo(t, memory, maps); }
     void setEmulatorDelaySteps(std::uint8_t steps) {
