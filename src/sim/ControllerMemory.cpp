@@ -146,7 +146,7 @@ std::uint8_t ControllerMemory::advancedFlags() const { return mem_[blockPlace(Bl
 
 double ControllerMemory::mainCorrectionMs(int cylinder) const {
     const auto i = static_cast<std::size_t>(std::clamp(cylinder, 0, 7));
-    return getBE16(&mem_[blockPlace(Block::MainCorr).address + 2 * i]) * 0.004;
+    return static_cast<std::int16_t>(getBE16(&mem_[blockPlace(Block::MainCorr).address + 2 * i])) * 0.004;
 }
 
 int ControllerMemory::multiplierPercent(int bucket) const {

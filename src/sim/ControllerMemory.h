@@ -64,7 +64,7 @@ public:
     double workingPressureKPa() const;          // base byte 13, the pressure reference
     std::uint8_t advancedFlags() const;         // advanced setup byte 12
     bool absoluteManifoldSensor() const { return (advancedFlags() & 0x10) != 0; }
-    double mainCorrectionMs(int cylinder) const;  // main corrections, codes of 0.004 ms
+    double mainCorrectionMs(int cylinder) const;  // main corrections, signed codes of 0.004 ms
     int multiplierPercent(int bucket) const;      // setup times byte `bucket` (0..19) − 100
     int reducerSensorColumn() const;              // sensor setup byte 25
     int gasSensorColumn() const;                  // sensor setup byte 26

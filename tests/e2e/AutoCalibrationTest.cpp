@@ -360,3 +360,73 @@ TEST_F(AutoCalibrationRun, ChecksBeforeTheStart)
     script();
     EXPECT_EQ(run->start().outcome, CalibrationOutcome::Succeeded);
 }
+
+namespace {
+
+// The simulated engine answers for itself: live polling, an engine clock ten times as fast as the
+// wall clock and the procedure's seconds shortened to match.
+class AutoCalibrationLive : public SimLink {
+protected:
+    std::unique_ptr<CMultiplierCalibration> page;
+    std::unique_ptr<CAutoCalibration> run;
+    RecordingView view;
+
+    void open(sim::SimOptions options)
+    {
+        options.warm = true;
+        options.timeScale = 10;
+        LinkTiming timing = quickTiming();
+        timing.pollPauseMs = 10;
+        start(options, timing);
+        ASSERT_TRUE(device->startDiagnostics());
+        CDiag s;
+        for (int i = 0; i < 200 && !device->diagData().newest(s); ++i)
+            std::this_thread::sleep_for(5ms);
+        page = std::make_unique<CMultiplierCalibration>(*device);
+        page->setView(&view);
+        AutoCalibrationTiming timing10;
+        timing10.waitStepMs = 10;
+        timing10.settleSleepMs = 5;
+        timing10.msPerSecond = 100;
+        run = std::make_unique<CAutoCalibration>(*page, timing10);
+    }
+    void TearDown() override
+    {
+        run.reset();
+        page.reset();
+        if (device)
+            device->stopDiagnostics();
+        SimLink::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(AutoCalibrationLive, TheSimulatedEngineConvergesAndEndsInAutomaticMode)
+{
+    open({});
+    const double before = device->m_settings.m_base.m_emulatorDelay;
+    const CalibrationResult result = run->start();
+    ASSERT_EQ(result.outcome, CalibrationOutcome::Succeeded) << result.failure;
+    // The engine's dead time and flow call for 1.36 ms; the first pass finds it, and the closing
+    // mean of the three differences adds a third of the first one.
+    ASSERT_EQ(result.passes.size(), 3u);
+    EXPECT_NEAR(result.passes[0].differenceMs, 0.36, 0.05);
+    EXPECT_NEAR(result.passes[1].differenceMs, 0.0, 0.05);
+    EXPECT_NEAR(result.correctionMs, 1.36 + result.passes[0].differenceMs / 3, 0.05);
+    EXPECT_NEAR(result.pressureKPa, 100, 2);
+    EXPECT_EQ(sim->settingsBlock(sim::Block::MainCorr)[0], sim->settingsBlock(sim::Block::MainCorr)[14]);
+    EXPECT_NEAR(device->m_settings.m_base.m_emulatorDelay, before, 1e-9);
+}
+
+TEST_F(AutoCalibrationLive, AnEngineThatStallsWhileSettlingEndsTheRunOnPetrol)
+{
+    open({});
+    sim->setStallAfterPolls(60);
+    const CalibrationResult result = run->start();
+    EXPECT_EQ(result.outcome, CalibrationOutcome::Failed);
+    EXPECT_TRUE(result.engineStopped);
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{"Kalibracja powinna być przeprowadzona na wolnych obrotach."});
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(sim->workMode(), 2);
+}

@@ -118,7 +118,10 @@ void CAutoCalibration::stop()
 
 int CAutoCalibration::cylinders() const
 {
-    return std::clamp(m_device.m_settings.m_devInfo.m_injCount, 0, 8);
+    // A controller that reports no injector count (the demo identity) has its samples read for all
+    // eight cylinders.
+    const int count = m_device.m_settings.m_devInfo.m_injCount;
+    return count >= 1 ? std::min(count, 8) : 8;
 }
 
 bool CAutoCalibration::engineRunning(const CDiag& sample) const
