@@ -1,5 +1,5 @@
-// The map grid's edits against a scripted controller: cell values and their clamping, the range
-// request's bytes, failures and raised errors, and the store timer on a clock moved by hand.
+// The map grid's edits against a scripted controller: clamping, the range request's bytes, failures
+// and raised errors, the store timer on a clock moved by hand, and the operating-point marker.
 
 #include <gtest/gtest.h>
 
@@ -9,313 +9,49 @@
 
 using namespace tarvola;
 using namespace std::chrono_literals;
-using tarvola::test::frame;
-using tarvola::test::ScriptedPort;
 
 namespace {
 
-struct Boxes : IUserPrompt {
-    std::vector<std::string> errors, plains, others;
-    int busyDepth = 0, busyMax = 0;
-    void information(const std::string& t) override { others.push_back(t); }
-    void warning(const std::string& t) override { others.push_back(t); }
+struct Boxes : CSilentPrompt {
+    std::vector<std::string> errors, plains;
     void error(const std::string& t) override { errors.push_back(t); }
     void plain(const std::string& t) override { plains.push_back(t); }
-    bool yesNo(const std::string& t) override
-    {
-        others.push_back(t);
-        return false;
-    }
-    void setBusy(bool on) override
-    {
-        busyDepth += on ? 1 : -1;
-        busyMax = std::max(busyMax, busyDepth);
-    }
 };
-
-struct Request {
-    std::uint8_t code;
-    std::vector<std::uint8_t> payload;
-};
-
-const std::vector<std::uint8_t> kAck = frame(2, {4, 0, 0, 0, 0, 0});
 
 struct MapEdits : ::testing::Test {
     Boxes prompt;
-    ScriptedPort* port = nullptr;
-    std::unique_ptr<CLPGDevice> device;
+    test::ScriptedPort* port = new test::ScriptedPort;
+    CLPGDevice device{prompt, LinkTiming{}, AppConfig("/nonexistent/x.conf"), std::unique_ptr<CSerialPort>(port)};
     SteadyClock::time_point now{};
-    std::unique_ptr<CMapGridModel> grid;
+    CMapGridModel grid{device, [this] { return now; }};
 
     void SetUp() override
     {
-        LinkTiming t;
-        t.shortReplyPauseMs = 0;
-        auto p = std::make_unique<ScriptedPort>();
-        port = p.get();
-        device = std::make_unique<CLPGDevice>(prompt, t, AppConfig("/nonexistent/x.conf"), std::move(p));
-        device->setConnected(true);
-        grid = std::make_unique<CMapGridModel>(*device, [this] { return now; });
-        grid->loadFromRecord(device->m_settings);
+        device.setConnected(true);
+        grid.loadFromRecord(device.m_settings);
     }
     void ack()
     {
-        port->chunks.push_back(kAck);
+        port->chunks.push_back(test::frame(2, {4, 0, 0, 0, 0, 0}));
         port->chunks.push_back({});
     }
-    // The request frames written so far, split at their length bytes.
-    std::vector<Request> requests() const
+    // Code and payload of every request written so far.
+    std::vector<std::vector<std::uint8_t>> requests() const
     {
-        std::vector<Request> out;
+        std::vector<std::vector<std::uint8_t>> out;
         const auto& w = port->written;
-        for (std::size_t i = 0; i + 4 <= w.size();) {
-            const std::size_t len = w[i + 2];
-            out.push_back({w[i + 3], std::vector<std::uint8_t>(w.begin() + static_cast<std::ptrdiff_t>(i + 4),
-                                                               w.begin() + static_cast<std::ptrdiff_t>(i + 4 + len))});
-            i += len + 6;
-        }
+        for (std::size_t i = 0; i + 4 <= w.size(); i += w[i + 2] + 6u)
+            out.emplace_back(w.begin() + static_cast<std::ptrdiff_t>(i + 3),
+                             w.begin() + static_cast<std::ptrdiff_t>(i + 4 + w[i + 2]));
         return out;
     }
-    std::vector<std::uint8_t> onlyRangeRequest() const
+    void selectOnly(int column, int row)
     {
-        const auto r = requests();
-        EXPECT_EQ(r.size(), 1u);
-        if (r.size() != 1)
-            return {};
-        EXPECT_EQ(r[0].code, 13);
-        return r[0].payload;
-    }
-    void selectCell(int column, int row)
-    {
-        grid->selection().clear();
-        grid->selection().set(column, row, true);
+        grid.selection().clear();
+        grid.selection().set(column, row, true);
     }
 };
 
-} // namespace
-
-TEST(MapDialogs, MagnitudesRefuseNegativesAndStopAtFifty)
-{
-    Boxes prompt;
-    int v = -1;
-    EXPECT_FALSE(acceptMapMagnitude(v, prompt));
-    ASSERT_EQ(prompt.plains.size(), 1u);
-    EXPECT_EQ(prompt.plains[0], "Wprowadź dodatnią liczbę");
-    for (auto [entered, shown] : {std::pair{0, 0}, {50, 50}, {51, 50}, {2147483647, 50}}) {
-        v = entered;
-        EXPECT_TRUE(acceptMapMagnitude(v, prompt));
-        EXPECT_EQ(v, shown);
-    }
-    EXPECT_EQ(prompt.plains.size(), 1u);
-    EXPECT_EQ(acceptMapSetValue(80), 50);
-    EXPECT_EQ(acceptMapSetValue(-7), -7);
-    EXPECT_EQ(acceptMapSetValue(-2147483647 - 1), -50);
-}
-
-TEST(MapDialogs, PopupMenuFollowsTheLanguage)
-{
-    const std::pair<int, int> table[] = {{0, 133}, {1, 135}, {2, 140}, {3, 142}, {4, 141}, {5, 135}, {6, 137},
-                                         {7, 143}, {8, 135}, {9, 136}, {10, 139}, {11, 138}, {12, 135}, {-1, 135}};
-    for (auto [language, menu] : table)
-        EXPECT_EQ(mapPopupMenuResource(language), menu) << language;
-}
-
-TEST_F(MapEdits, CellsShowWholePercentagesFromTheRecord)
-{
-    CMapGridModel fresh(*device);
-    EXPECT_EQ(fresh.cellText(3, 3), "");
-    EXPECT_EQ(fresh.cellColour(3, 3), CMapGridModel::kUnfilledColour);
-
-    auto& table = device->m_settings.m_injMapTable;
-    table[3][2] = 12;    // row 3, column 2
-    table[0][14] = -5;
-    table[18][0] = 155;  // a controller byte beyond the editable range stays as it is
-    table[5][5] = 12.4;
-    table[6][6] = -0.3;
-    grid->loadFromRecord(device->m_settings);
-    EXPECT_EQ(grid->cellText(2, 3), "12%");
-    EXPECT_EQ(grid->cellValue(2, 3), 12);
-    EXPECT_EQ(grid->cellText(14, 0), "-5%");
-    EXPECT_EQ(grid->cellColour(14, 0), (Rgb{255, 255, 230}));
-    EXPECT_EQ(grid->cellText(0, 18), "155%");
-    EXPECT_EQ(grid->cellValue(0, 18), 155);
-    // The value is the number shown, not the record's fraction; no "-0%".
-    EXPECT_EQ(grid->cellValue(5, 5), 12);
-    EXPECT_EQ(grid->cellText(6, 6), "0%");
-    EXPECT_EQ(grid->cellColour(0, 0), (Rgb{255, 255, 255}));
-    // Nonsense indices neither crash nor change anything.
-    grid->setCellValue(15, 0, 3);
-    grid->setCellValue(0, -1, 3);
-    EXPECT_EQ(grid->cellValue(15, 0), 0);
-    EXPECT_EQ(grid->cellText(-1, 0), "");
-}
-
-TEST_F(MapEdits, EachOperationClampsTheCellAndSendsItsOperationAndValueByte)
-{
-    struct Case {
-        const char* name;
-        double before;
-        std::function<MapEditOutcome(CMapGridModel&)> run;
-        double after;
-        std::uint8_t operation, value;
-    };
-    const std::vector<Case> cases = {
-        {"48 + 5", 48, [](CMapGridModel& g) { return g.onMapAdd(5); }, 50, 2, 5},
-        {"-45 - 10", -45, [](CMapGridModel& g) { return g.onMapSubb(10); }, -50, 3, 10},
-        {"set 80", 0, [](CMapGridModel& g) { return g.onMapSet(acceptMapSetValue(80)); }, 50, 1, 150},
-        {"set -7", 20, [](CMapGridModel& g) { return g.onMapSet(-7); }, -7, 1, 93},
-        {"clear", 33, [](CMapGridModel& g) { return g.onMapClear(); }, 0, 4, 0},
-        {"page up", 7, [](CMapGridModel& g) { return g.incrementSelected(1); }, 8, 2, 1},
-        {"page down at -50", -50, [](CMapGridModel& g) { return g.incrementSelected(-1); }, -50, 3, 1},
-        // A controller cell beyond the range is brought back into it by any edit.
-        {"155 + 1", 155, [](CMapGridModel& g) { return g.incrementSelected(1); }, 50, 2, 1},
-        // Out of the dialog's range: a caller's raw value is held to what one byte may say.
-        {"add 300", 0, [](CMapGridModel& g) { return g.onMapAdd(300); }, 50, 2, 50},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        port->written.clear();
-        grid->setCellValue(6, 9, c.before);
-        selectCell(6, 9);
-        ack();
-        EXPECT_EQ(c.run(*grid), MapEditOutcome::Sent);
-        EXPECT_EQ(grid->cellValue(6, 9), c.after);
-        EXPECT_EQ(onlyRangeRequest(), (std::vector<std::uint8_t>{9, 6, 1, 1, c.operation, c.value}));
-        EXPECT_TRUE(grid->storeTimer().running());
-    }
-    EXPECT_TRUE(prompt.errors.empty());
-    EXPECT_EQ(prompt.busyDepth, 0);
-    EXPECT_EQ(prompt.busyMax, 1);
-}
-
-TEST_F(MapEdits, AnLShapedSelectionChangesEveryCellButSendsTheRectangleOfItsFirstRowAndColumn)
-{
-    // Along row 4 from column 2 to 5, and down column 2 to row 7; plus a stray cell at (9, 10).
-    for (int c = 2; c <= 5; ++c)
-        grid->selection().set(c, 4, true);
-    for (int r = 4; r <= 7; ++r)
-        grid->selection().set(2, r, true);
-    grid->selection().set(9, 10, true);
-    ack();
-    EXPECT_EQ(grid->incrementSelected(1), MapEditOutcome::Sent);
-    EXPECT_EQ(onlyRangeRequest(), (std::vector<std::uint8_t>{4, 2, 4, 4, 2, 1}));
-    EXPECT_EQ(grid->cellValue(5, 4), 1);
-    EXPECT_EQ(grid->cellValue(2, 7), 1);
-    EXPECT_EQ(grid->cellValue(9, 10), 1);
-    EXPECT_EQ(grid->cellValue(3, 5), 0); // inside the rectangle but not selected
-}
-
-TEST_F(MapEdits, WithoutSelectionOrControllerNothingIsSent)
-{
-    grid->selection().clear();
-    EXPECT_FALSE(grid->hasSelection());
-    EXPECT_EQ(grid->onMapSet(30), MapEditOutcome::NoSelection);
-    EXPECT_EQ(grid->incrementSelected(1), MapEditOutcome::NoSelection);
-    EXPECT_EQ(grid->cellValue(0, 0), 0);
-
-    device->setConnected(false);
-    grid->selection().dragTo(1, 1, 2, 2);
-    EXPECT_EQ(grid->onMapSet(30), MapEditOutcome::GridOnly);
-    EXPECT_EQ(grid->cellValue(2, 2), 30);
-    EXPECT_TRUE(port->written.empty());
-    EXPECT_FALSE(grid->storeTimer().running());
-    // The record learns nothing from an edit the controller never saw.
-    EXPECT_EQ(device->m_settings.m_injMapTable[2][2], 0);
-    EXPECT_EQ(grid->onStoreTimer(), MapStoreOutcome::NotConnected);
-    EXPECT_EQ(device->m_settings.m_injMapTable[2][2], 0);
-}
-
-TEST_F(MapEdits, AFailedRangeRequestIsReportedOnlyForThePageKeys)
-{
-    selectCell(0, 0);
-    EXPECT_EQ(grid->onMapAdd(5), MapEditOutcome::SendFailed);
-    EXPECT_EQ(grid->onMapSubb(5), MapEditOutcome::SendFailed);
-    EXPECT_EQ(grid->onMapSet(5), MapEditOutcome::SendFailed);
-    EXPECT_EQ(grid->onMapClear(), MapEditOutcome::SendFailed);
-    EXPECT_TRUE(prompt.errors.empty());
-    EXPECT_EQ(grid->incrementSelected(-1), MapEditOutcome::SendFailed);
-    ASSERT_EQ(prompt.errors.size(), 1u);
-    EXPECT_EQ(prompt.errors[0], "Nie powiodło się wpisanie mapy wtrysków do urządzenia!");
-    // The grid keeps its new value, the store is not scheduled, 14 attempts went out each time.
-    EXPECT_EQ(grid->cellValue(0, 0), -1);
-    EXPECT_FALSE(grid->storeTimer().running());
-    EXPECT_EQ(requests().size(), 5u * 14u);
-}
-
-TEST_F(MapEdits, RaisedErrorsAreShownWithTheOperationsName)
-{
-    port->failWrites = true;
-    selectCell(3, 3);
-    const std::pair<const char*, std::function<MapEditOutcome()>> ops[] = {
-        {"CMapArray::onMapAdd()", [&] { return grid->onMapAdd(1); }},
-        {"CMapArray::onMapSubb()", [&] { return grid->onMapSubb(1); }},
-        {"CMapArray::onMapSet()", [&] { return grid->onMapSet(1); }},
-        {"CMapArray::onMapClear()", [&] { return grid->onMapClear(); }},
-        {"CMapArray::incrementSelected()", [&] { return grid->incrementSelected(1); }},
-    };
-    const std::string description = CRSError(CRSError::CantReadWrite, "", 0, "").description();
-    for (const auto& [name, run] : ops) {
-        prompt.plains.clear();
-        EXPECT_EQ(run(), MapEditOutcome::Raised);
-        ASSERT_EQ(prompt.plains.size(), 1u);
-        EXPECT_EQ(prompt.plains[0], std::string(name) + "\n" + description);
-    }
-    EXPECT_TRUE(prompt.errors.empty());
-    EXPECT_EQ(prompt.busyDepth, 0);
-
-    // The store timer's handler keeps the error from the event loop too.
-    prompt.plains.clear();
-    EXPECT_EQ(grid->onStoreTimer(), MapStoreOutcome::Raised);
-    ASSERT_EQ(prompt.plains.size(), 1u);
-    EXPECT_EQ(prompt.plains[0].rfind("CMapArray::OnTimer()\n", 0), 0u);
-}
-
-TEST_F(MapEdits, QuickEditsLeadToOneStoreASecondAfterTheLast)
-{
-    device->m_settings.m_injMapTable[10][1] = 155; // a controller byte beyond the range, unselected
-    grid->loadFromRecord(device->m_settings);
-    selectCell(4, 2);
-    for (int press = 0; press < 3; ++press) {
-        ack();
-        EXPECT_EQ(grid->incrementSelected(1), MapEditOutcome::Sent);
-        now += 500ms;
-        EXPECT_FALSE(grid->tick());
-    }
-    now += 499ms;
-    EXPECT_FALSE(grid->tick()); // 999 ms after the third press
-    EXPECT_EQ(device->m_settings.m_injMapTable[2][4], 0);
-
-    ack();
-    now += 1ms;
-    EXPECT_TRUE(grid->tick());
-    EXPECT_FALSE(grid->tick());
-    const auto r = requests();
-    ASSERT_EQ(r.size(), 4u);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(r[static_cast<std::size_t>(i)].code, 13);
-    EXPECT_EQ(r[3].code, 2);
-    EXPECT_EQ(r[3].payload, (std::vector<std::uint8_t>{19, 0, 0, 0, 0, 0}));
-    // The record takes the whole grid, clamped to the editable range.
-    EXPECT_EQ(device->m_settings.m_injMapTable[2][4], 3);
-    EXPECT_EQ(device->m_settings.m_injMapTable[10][1], 50);
-    EXPECT_EQ(prompt.busyDepth, 0);
-}
-
-TEST_F(MapEdits, AFailedStoreLeavesTheRecordAndSaysNothing)
-{
-    selectCell(0, 5);
-    ack();
-    ASSERT_EQ(grid->onMapSet(20), MapEditOutcome::Sent);
-    now += 1s;
-    EXPECT_TRUE(grid->tick()); // no reply to storeMap
-    EXPECT_EQ(device->m_settings.m_injMapTable[5][0], 0);
-    EXPECT_TRUE(prompt.errors.empty());
-    EXPECT_TRUE(prompt.plains.empty());
-    EXPECT_FALSE(grid->storeTimer().running());
-    EXPECT_EQ(grid->onStoreTimer(), MapStoreOutcome::Failed);
-}
-
-namespace {
 CDiag sampleWith(std::uint16_t periodCount, std::initializer_list<std::pair<int, std::uint16_t>> petrolCounts)
 {
     CDiag s;
@@ -328,50 +64,161 @@ CDiag sampleWith(std::uint16_t periodCount, std::initializer_list<std::pair<int,
         put(diag::petrolTime(entry), count);
     return s;
 }
+
 } // namespace
 
-TEST(MapOperatingPoint, TheLargestPetrolTimeOfTheInjectorsInUse)
+TEST(MapDialogs, MagnitudesRefuseNegativesAndEverythingStopsAtFifty)
 {
-    DiagContext ctx;
-    ctx.injectorCount = 4;
-    // 1846 counts is 2600 rpm; entry 5 (cylinder 3's second) holds 3.4 ms, entry 9 is past cylinder 4.
-    const CDiag s = sampleWith(1846, {{0, 100}, {5, 136}, {8, 120}, {9, 400}});
-    const OperatingPoint p = operatingPointOf(s, ctx);
-    EXPECT_NEAR(p.rpm, 2600.2, 0.05);
-    EXPECT_EQ(p.timeMs, 3.4);
-    EXPECT_EQ(cellForOperatingPoint(p.rpm, p.timeMs, false), (MapCell{4, 2})); // "2500", "4"
-
-    ctx.injectorCount = 5;
-    EXPECT_EQ(operatingPointOf(s, ctx).timeMs, 10.0);
-    // A controller reporting nonsense counts never reads outside the sample.
-    ctx.injectorCount = 200;
-    EXPECT_EQ(operatingPointOf(sampleWith(0, {{15, 80}}), ctx), (OperatingPoint{0, 2.0}));
-    ctx.injectorCount = -3;
-    EXPECT_EQ(operatingPointOf(s, ctx).timeMs, 0.0);
-    // 0.025 ms counts are rounded to hundredths: 101 counts are 2.525 → 2.53.
-    ctx.injectorCount = 1;
-    EXPECT_EQ(operatingPointOf(sampleWith(1000, {{1, 101}}), ctx).timeMs, 2.53);
+    Boxes prompt;
+    int v = -1;
+    EXPECT_FALSE(acceptMapMagnitude(v, prompt));
+    EXPECT_EQ(prompt.plains, std::vector<std::string>{"Wprowadź dodatnią liczbę"});
+    v = 51;
+    EXPECT_TRUE(acceptMapMagnitude(v, prompt));
+    EXPECT_EQ(v, 50);
+    EXPECT_EQ(acceptMapSetValue(80), 50);
+    EXPECT_EQ(acceptMapSetValue(-2147483647 - 1), -50);
 }
 
-TEST_F(MapEdits, TheMarkerFollowsTheNewestSampleInHalfMillisecondRowsWhenFlagged)
+TEST_F(MapEdits, CellsShowTheWholeNumberTheyHold)
 {
-    EXPECT_EQ(grid->markedCell(), (MapCell{0, 0}));
-    EXPECT_FALSE(grid->refreshOperatingPoint()); // no sample yet
+    EXPECT_EQ(CMapGridModel(device).cellColour(3, 3), CMapGridModel::kUnfilledColour);
+    device.m_settings.m_injMapTable[0][14] = -5;
+    device.m_settings.m_injMapTable[18][0] = 155; // a controller byte beyond the editable range
+    device.m_settings.m_injMapTable[5][5] = 12.4;
+    device.m_settings.m_injMapTable[6][6] = -0.3;
+    grid.loadFromRecord(device.m_settings);
+    EXPECT_EQ(grid.cellText(14, 0), "-5%");
+    EXPECT_EQ(grid.cellText(0, 18), "155%");
+    EXPECT_EQ(grid.cellValue(5, 5), 12); // the number shown, not the record's fraction
+    EXPECT_EQ(grid.cellText(6, 6), "0%");
+    grid.setCellValue(15, 0, 3); // outside: ignored
+    EXPECT_EQ(grid.cellText(15, 0), "");
+}
 
+TEST_F(MapEdits, EachOperationClampsTheCellAndSendsItsOperationAndValueByte)
+{
+    struct Case {
+        const char* name;
+        double before;
+        std::function<MapEditOutcome()> run;
+        double after;
+        std::uint8_t operation, value;
+    };
+    const std::vector<Case> cases = {
+        {"48 + 5", 48, [&] { return grid.onMapAdd(5); }, 50, 2, 5},
+        {"-45 - 10", -45, [&] { return grid.onMapSubb(10); }, -50, 3, 10},
+        {"set 80", 0, [&] { return grid.onMapSet(acceptMapSetValue(80)); }, 50, 1, 150},
+        {"set -7", 20, [&] { return grid.onMapSet(-7); }, -7, 1, 93},
+        {"clear", 33, [&] { return grid.onMapClear(); }, 0, 4, 0},
+        {"page up", 7, [&] { return grid.incrementSelected(1); }, 8, 2, 1},
+        {"page down at -50", -50, [&] { return grid.incrementSelected(-1); }, -50, 3, 1},
+        {"155 + 1", 155, [&] { return grid.incrementSelected(1); }, 50, 2, 1},
+        {"raw add 300", 0, [&] { return grid.onMapAdd(300); }, 50, 2, 50},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        port->written.clear();
+        grid.setCellValue(6, 9, c.before);
+        selectOnly(6, 9);
+        ack();
+        EXPECT_EQ(c.run(), MapEditOutcome::Sent);
+        EXPECT_EQ(grid.cellValue(6, 9), c.after);
+        EXPECT_EQ(requests(), (std::vector<std::vector<std::uint8_t>>{{13, 9, 6, 1, 1, c.operation, c.value}}));
+        EXPECT_TRUE(grid.storeTimer().running());
+    }
+    EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST_F(MapEdits, WithoutSelectionNothingHappensAndWithoutControllerOnlyTheGridChanges)
+{
+    grid.selection().clear();
+    EXPECT_EQ(grid.onMapSet(30), MapEditOutcome::NoSelection);
+    EXPECT_EQ(grid.cellValue(0, 0), 0);
+
+    device.setConnected(false);
+    grid.selection().dragTo(1, 1, 2, 2);
+    EXPECT_EQ(grid.incrementSelected(1), MapEditOutcome::GridOnly);
+    EXPECT_EQ(grid.cellValue(2, 2), 1);
+    EXPECT_EQ(grid.onStoreTimer(), MapStoreOutcome::NotConnected);
+    EXPECT_TRUE(port->written.empty());
+    EXPECT_EQ(device.m_settings.m_injMapTable[2][2], 0);
+}
+
+TEST_F(MapEdits, FailuresReportedOnlyForThePageKeysAndRaisedErrorsNamedByOperation)
+{
+    selectOnly(0, 0);
+    EXPECT_EQ(grid.onMapSubb(5), MapEditOutcome::SendFailed);
+    EXPECT_TRUE(prompt.errors.empty());
+    EXPECT_EQ(grid.incrementSelected(1), MapEditOutcome::SendFailed);
+    EXPECT_EQ(prompt.errors, std::vector<std::string>{"Nie powiodło się wpisanie mapy wtrysków do urządzenia!"});
+    EXPECT_EQ(grid.cellValue(0, 0), -4);
+    EXPECT_FALSE(grid.storeTimer().running());
+    EXPECT_EQ(requests().size(), 28u);
+
+    port->failWrites = true;
+    const std::string why = "\n" + CRSError(CRSError::CantReadWrite, "", 0, "").description();
+    EXPECT_EQ(grid.onMapAdd(1), MapEditOutcome::Raised);
+    EXPECT_EQ(grid.onMapSet(1), MapEditOutcome::Raised);
+    EXPECT_EQ(grid.incrementSelected(-1), MapEditOutcome::Raised);
+    EXPECT_EQ(grid.onStoreTimer(), MapStoreOutcome::Raised); // a timer handler must not throw either
+    EXPECT_EQ(prompt.plains, (std::vector<std::string>{"CMapArray::onMapAdd()" + why, "CMapArray::onMapSet()" + why,
+                                                       "CMapArray::incrementSelected()" + why,
+                                                       "CMapArray::OnTimer()" + why}));
+}
+
+TEST_F(MapEdits, ThreeQuickEditsLeadToOneStoreASecondAfterTheLast)
+{
+    device.m_settings.m_injMapTable[10][1] = 155; // unselected, beyond the range
+    grid.loadFromRecord(device.m_settings);
+    selectOnly(4, 2);
+    for (int press = 0; press < 3; ++press) {
+        ack();
+        EXPECT_EQ(grid.incrementSelected(1), MapEditOutcome::Sent);
+        now += 500ms;
+        EXPECT_FALSE(grid.tick());
+    }
+    now += 499ms;
+    EXPECT_FALSE(grid.tick());
+    ack();
+    now += 1ms;
+    EXPECT_TRUE(grid.tick());
+    EXPECT_FALSE(grid.tick());
+    const auto r = requests();
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[3], (std::vector<std::uint8_t>{2, 19, 0, 0, 0, 0, 0}));
+    // The record takes the whole grid, clamped to the editable range.
+    EXPECT_EQ(device.m_settings.m_injMapTable[2][4], 3);
+    EXPECT_EQ(device.m_settings.m_injMapTable[10][1], 50);
+
+    // A store the controller does not acknowledge leaves the record and says nothing.
+    ack();
+    grid.incrementSelected(1);
+    now += 1s;
+    EXPECT_TRUE(grid.tick());
+    EXPECT_EQ(device.m_settings.m_injMapTable[2][4], 3);
+    EXPECT_TRUE(prompt.errors.empty() && prompt.plains.empty());
+}
+
+TEST_F(MapEdits, TheMarkerTakesTheLargestPetrolTimeOfTheInjectorsInUse)
+{
     DiagContext ctx;
     ctx.injectorCount = 4;
-    device->diagData().setContext(ctx);
-    device->diagData().append(sampleWith(1846, {{5, 136}}));
-    EXPECT_TRUE(grid->refreshOperatingPoint());
-    EXPECT_EQ(grid->markedCell(), (MapCell{4, 2}));
-    EXPECT_TRUE(grid->isMarked(4, 2));
+    // 1846 counts is 2600 rpm; entry 5 holds 3.4 ms, entry 9 lies past cylinder 4.
+    const CDiag s = sampleWith(1846, {{0, 100}, {5, 136}, {9, 400}});
+    EXPECT_EQ(operatingPointOf(s, ctx).timeMs, 3.4);
+    ctx.injectorCount = 5;
+    EXPECT_EQ(operatingPointOf(s, ctx).timeMs, 10.0);
+    ctx.injectorCount = 200; // never reads past the sample
+    EXPECT_EQ(operatingPointOf(sampleWith(0, {{15, 101}}), ctx), (OperatingPoint{0, 2.53}));
 
-    device->m_settings.m_corrMap.m_flags = 0x03; // only bit 0 counts
-    EXPECT_EQ(grid->markOperatingPoint(2600, 3.4), (MapCell{4, 2}));
-    EXPECT_EQ(grid->markedCell(), (MapCell{4, 5}));
-
-    device->setConnected(false);
-    device->m_settings.m_corrMap.m_flags = 0;
-    EXPECT_FALSE(grid->refreshOperatingPoint());
-    EXPECT_EQ(grid->markedCell(), (MapCell{4, 5}));
+    EXPECT_FALSE(grid.refreshOperatingPoint()); // no sample yet
+    ctx.injectorCount = 4;
+    device.diagData().setContext(ctx);
+    device.diagData().append(s);
+    EXPECT_TRUE(grid.refreshOperatingPoint());
+    EXPECT_EQ(grid.markedCell(), (MapCell{4, 2})); // "2500", "4"
+    device.m_settings.m_corrMap.m_flags = 0x03;    // half-millisecond rows
+    EXPECT_EQ(grid.markOperatingPoint(2600, 3.4), (MapCell{4, 2}));
+    EXPECT_EQ(grid.markedCell(), (MapCell{4, 5}));
 }
