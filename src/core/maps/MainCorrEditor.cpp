@@ -1,0 +1,152 @@
+#include "maps/MainCorrEditor.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "errors/IError.h"
+#include "lang/translate.h"
+#include "link/CLPGDevice.h"
+#include "platform/IUserPrompt.h"
+
+namespace tarvola {
+
+namespace {
+constexpr const char* kWriteFailed = "Nie powiodło się ustawienie urządzenia!";
+
+bool validCylinder(int cylinder)
+{
+    return cylinder >= 0 && cylinder < CMainCorrEditor::kCylinders;
+}
+
+std::size_t index(int cylinder)
+{
+    return static_cast<std::size_t>(cylinder);
+}
+} // namespace
+
+CMainCorrEditor::CMainCorrEditor(CLPGDevice& device, ClockFn clock)
+    : m_device(device), m_applyTimer(kApplyPeriod, std::move(clock))
+{
+    open();
+}
+
+void CMainCorrEditor::open()
+{
+    for (int i = 0; i < kCylinders; ++i)
+        m_texts[index(i)] = format(m_device.m_settings.m_mainCorr.m_mainCorr[index(i)]);
+}
+
+const std::string& CMainCorrEditor::text(int cylinder) const
+{
+    static const std::string empty;
+    return validCylinder(cylinder) ? m_texts[index(cylinder)] : empty;
+}
+
+void CMainCorrEditor::setText(int cylinder, std::string text)
+{
+    if (validCylinder(cylinder))
+        m_texts[index(cylinder)] = std::move(text);
+}
+
+int CMainCorrEditor::visibleCylinders() const
+{
+    return std::clamp(m_device.m_settings.m_devInfo.m_injCount, 0, kCylinders);
+}
+
+bool CMainCorrEditor::spinEnabled(int cylinder) const
+{
+    if (!cylinderVisible(cylinder) || !m_device.isConnected())
+        return false;
+    return cylinder == 0 || !m_changeForAll;
+}
+
+std::string CMainCorrEditor::format(double ms)
+{
+    if (!std::isfinite(ms))
+        ms = 0;
+    // Room for the largest double written out in full.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, ms, std::chars_format::fixed, 2);
+    return std::string(buffer, result.ptr);
+}
+
+std::optional<double> CMainCorrEditor::parse(const std::string& text)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    while (first != last && (*first == ' ' || *first == '\t'))
+        ++first;
+    while (last != first && (last[-1] == ' ' || last[-1] == '\t'))
+        --last;
+    if (first != last && *first == '+')
+        ++first;
+    double v = 0;
+    const auto result = std::from_chars(first, last, v, std::chars_format::fixed);
+    if (result.ec != std::errc() || result.ptr != last || first == last || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+long long CMainCorrEditor::hundredthsOf(int cylinder) const
+{
+    const std::optional<double> v = parse(m_texts[index(cylinder)]);
+    const double ms = v ? *v : m_device.m_settings.m_mainCorr.m_mainCorr[index(cylinder)];
+    // Anything far outside the range is as good as its bound for the comparison below.
+    return std::llround(std::clamp(ms, -1e6, 1e6) * 100);
+}
+
+bool CMainCorrEditor::spin(int cylinder, int step, bool coarse)
+{
+    if (!spinEnabled(cylinder))
+        return false;
+    const long long delta = static_cast<long long>(step) * (coarse ? 10 : 1);
+    const long long next = hundredthsOf(cylinder) - delta;
+    if (next < kMinHundredths || next > kMaxHundredths)
+        return false;
+    const std::string text = format(static_cast<double>(next) / 100.0);
+    if (m_changeForAll)
+        m_texts.fill(text);
+    else
+        m_texts[index(cylinder)] = text;
+    m_applyTimer.restart();
+    return true;
+}
+
+MainCorrApplyOutcome CMainCorrEditor::apply()
+{
+    m_applyTimer.stop();
+    if (!m_device.isConnected())
+        return MainCorrApplyOutcome::NotConnected;
+
+    auto& corr = m_device.m_settings.m_mainCorr.m_mainCorr;
+    for (int i = 0; i < kCylinders; ++i) {
+        if (const std::optional<double> v = parse(m_texts[index(i)]))
+            corr[index(i)] = std::clamp(*v, kMinHundredths / 100.0, kMaxHundredths / 100.0);
+        // Show what goes to the controller, not what the text said.
+        m_texts[index(i)] = format(corr[index(i)]);
+    }
+
+    IUserPrompt& prompt = m_device.prompt();
+    try {
+        CBusyScope busy(prompt);
+        if (m_device.writeSettings(SettingsBlock::MainCorr))
+            return MainCorrApplyOutcome::Written;
+    } catch (const IError& e) {
+        // A timer handler must not let the error reach the event loop.
+        prompt.plain("CMainCorrDlg::OnTimer()\n" + e.description());
+        return MainCorrApplyOutcome::Raised;
+    }
+    prompt.error(translate(kWriteFailed));
+    return MainCorrApplyOutcome::Failed;
+}
+
+bool CMainCorrEditor::tick()
+{
+    if (!m_applyTimer.tick())
+        return false;
+    apply();
+    return true;
+}
+
+} // namespace tarvola

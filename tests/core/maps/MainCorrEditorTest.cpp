@@ -1,0 +1,119 @@
+// The per-cylinder corrections: visibility and enabling, spin steps and their bounds, and the apply
+// timer that turns a burst of steps into one block write.
+
+#include <gtest/gtest.h>
+
+#include "core/link/ScriptedPort.h"
+#include "link/CLPGDevice.h"
+#include "maps/MainCorrEditor.h"
+
+using namespace tarvola;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Boxes : CSilentPrompt {
+    std::vector<std::string> errors;
+    void error(const std::string& t) override { errors.push_back(t); }
+};
+
+struct MainCorr : ::testing::Test {
+    Boxes prompt;
+    test::ScriptedPort* port = new test::ScriptedPort;
+    CLPGDevice device{prompt, LinkTiming{}, AppConfig("/nonexistent/x.conf"), std::unique_ptr<CSerialPort>(port)};
+    SteadyClock::time_point now{};
+
+    void SetUp() override
+    {
+        device.setConnected(true);
+        device.m_settings.m_devInfo.m_injCount = 4;
+    }
+    CMainCorrEditor editor() { return CMainCorrEditor(device, [this] { return now; }); }
+    static std::vector<std::string> texts(const CMainCorrEditor& e)
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < CMainCorrEditor::kCylinders; ++i)
+            out.push_back(e.text(i));
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(MainCorr, VisibilityAndEnablingFollowTheInjectorsTheConnectionAndTheAllFlag)
+{
+    auto e = editor();
+    EXPECT_EQ(e.visibleCylinders(), 4);
+    EXPECT_TRUE(e.spinEnabled(0));
+    EXPECT_FALSE(e.spinEnabled(1)); // cylinder 1 speaks for all
+    e.setChangeForAll(false);
+    EXPECT_TRUE(e.spinEnabled(3));
+    EXPECT_FALSE(e.spinEnabled(4)); // hidden
+    device.setConnected(false);
+    EXPECT_FALSE(e.spin(0, -1, false));
+    device.m_settings.m_devInfo.m_injCount = 200;
+    EXPECT_EQ(e.visibleCylinders(), 8);
+}
+
+TEST_F(MainCorr, StepsMoveByHundredthsOrTenthsAndStayWithinMinusThreeAndSix)
+{
+    device.m_settings.m_mainCorr.m_mainCorr = {5.9, 0, 0, 0, 0, 0, 0, -0.4};
+    auto e = editor();
+    EXPECT_EQ(e.text(7), "-0.40");
+    // One upward step on cylinder 1 sets all eight; ten of them reach 6.00 exactly, not 5.99999.
+    EXPECT_TRUE(e.stepUp(0));
+    EXPECT_EQ(texts(e), std::vector<std::string>(8, "5.91"));
+    for (int i = 0; i < 9; ++i)
+        EXPECT_TRUE(e.stepUp(0)) << i;
+    EXPECT_EQ(e.text(3), "6.00");
+    EXPECT_FALSE(e.stepUp(0));
+    EXPECT_EQ(e.text(0), "6.00");
+
+    e.setChangeForAll(false);
+    e.setText(2, "-2.95");
+    EXPECT_FALSE(e.stepDown(2, true)); // −3.05: nothing changes
+    EXPECT_EQ(e.text(2), "-2.95");
+    EXPECT_TRUE(e.spin(2, 5, false));
+    EXPECT_EQ(texts(e), (std::vector<std::string>{"6.00", "6.00", "-3.00", "6.00", "6.00", "6.00", "6.00", "6.00"}));
+}
+
+TEST_F(MainCorr, TenQuickStepsWriteTheBlockOnce)
+{
+    auto e = editor();
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_TRUE(e.stepUp(0));
+        now += 200ms;
+        EXPECT_FALSE(e.tick());
+    }
+    now += 299ms;
+    EXPECT_FALSE(e.tick());
+    EXPECT_TRUE(port->written.empty());
+    port->chunks.push_back(test::frame(2, {4, 0, 0, 0, 0, 0}));
+    port->chunks.push_back({});
+    now += 1ms;
+    EXPECT_TRUE(e.tick());
+    EXPECT_EQ(port->written.size(), 22u); // one frame, code 15, 16 bytes
+    EXPECT_EQ(port->written[3], 15);
+    EXPECT_EQ(device.m_settings.m_mainCorr.m_mainCorr, (std::array<double, 8>{1.1, 1.1, 1.1, 1.1, 1.1, 1.1, 1.1, 1.1}));
+}
+
+TEST_F(MainCorr, ApplyTakesOnlyNumbersWithinTheRangeAndReportsAFailedWrite)
+{
+    device.m_settings.m_mainCorr.m_mainCorr.fill(1.25);
+    auto e = editor();
+    e.setText(0, " 2.5 ");
+    e.setText(1, "1,75"); // not a number in the "C" locale: the record's value stays
+    e.setText(2, "99");
+    e.setText(3, "-7");
+    e.setText(4, "nan");
+    EXPECT_EQ(e.apply(), MainCorrApplyOutcome::Failed); // nobody answers
+    EXPECT_EQ(prompt.errors, std::vector<std::string>{"Nie powiodło się ustawienie urządzenia!"});
+    EXPECT_EQ(device.m_settings.m_mainCorr.m_mainCorr,
+              (std::array<double, 8>{2.5, 1.25, 6.0, -3.0, 1.25, 1.25, 1.25, 1.25}));
+    EXPECT_EQ(texts(e), (std::vector<std::string>{"2.50", "1.25", "6.00", "-3.00", "1.25", "1.25", "1.25", "1.25"}));
+
+    device.setConnected(false);
+    e.setText(0, "3.00");
+    EXPECT_EQ(e.apply(), MainCorrApplyOutcome::NotConnected);
+    EXPECT_EQ(device.m_settings.m_mainCorr.m_mainCorr[0], 2.5);
+}
