@@ -430,3 +430,26 @@ TEST_F(AutoCalibrationLive, AnEngineThatStallsWhileSettlingEndsTheRunOnPetrol)
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(sim->workMode(), 2);
 }
+
+TEST_F(AutoCalibrationLive, DemoModeSettlesOnFiveSamplesAndSucceeds)
+{
+    LinkTiming timing = quickTiming();
+    timing.pollPauseMs = 2;
+    start({}, timing, false);
+    device->setDemo(true);
+    device->setConnected(true);
+    ASSERT_TRUE(device->startDiagnostics());
+    CDiag s;
+    for (int i = 0; i < 200 && !device->diagData().newest(s); ++i)
+        std::this_thread::sleep_for(5ms);
+    page = std::make_unique<CMultiplierCalibration>(*device);
+    page->setView(&view);
+    AutoCalibrationTiming fast;
+    fast.waitStepMs = 1;
+    fast.settleSleepMs = 1;
+    run = std::make_unique<CAutoCalibration>(*page, fast);
+    const CalibrationResult result = run->start();
+    EXPECT_EQ(result.outcome, CalibrationOutcome::Succeeded) << result.failure;
+    EXPECT_EQ(result.passes.size(), 3u);
+    EXPECT_TRUE(sim->received().empty()) << "demo mode sends nothing";
+}
