@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "platform/NumberText.h"
 #include "Interrupt.h"
 #include "Json.h"
 #include "calibration/CAutoCalibration.h"
@@ -16,13 +17,6 @@
 namespace tarvola::cli {
 
 namespace {
-
-std::string fixed(double v, int decimals)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return text;
-}
 
 std::string signedPercent(double v)
 {
@@ -39,15 +33,15 @@ public:
     {
         if (m_quiet)
             return;
-        m_out << "Gas pressure: " << fixed(kPa, 0) << " kPa (pressure reference and switch pressure set from it)\n";
+        m_out << "Gas pressure: " << fixedText(kPa, 0) << " kPa (pressure reference and switch pressure set from it)\n";
         m_out.flush();
     }
     void passMeasured(const CalibrationPass& p) override
     {
         if (m_quiet)
             return;
-        m_out << "Pass " << p.index + 1 << ": petrol " << fixed(p.petrolMs, 2) << " ms, on gas " << fixed(p.gasMs, 2)
-              << " ms, difference " << fixed(p.differenceMs, 2) << " ms\n";
+        m_out << "Pass " << p.index + 1 << ": petrol " << fixedText(p.petrolMs, 2) << " ms, on gas " << fixedText(p.gasMs, 2)
+              << " ms, difference " << fixedText(p.differenceMs, 2) << " ms\n";
         m_out.flush();
     }
     void progressChanged(int percent) override
@@ -145,7 +139,7 @@ int commandCalibrate(CliContext& c)
     } else {
         switch (result.outcome) {
         case CalibrationOutcome::Succeeded:
-            c.out << "Main correction: " << fixed(result.correctionMs, 2) << " ms on every cylinder\n";
+            c.out << "Main correction: " << fixedText(result.correctionMs, 2) << " ms on every cylinder\n";
             break;
         case CalibrationOutcome::Stopped: c.out << "Autocalibration stopped; the car is back on petrol\n"; break;
         case CalibrationOutcome::Failed:
@@ -201,8 +195,8 @@ int commandMultiplier(CliContext& c)
         }
         std::string line = "[", proposed = "[";
         for (std::size_t b = 0; b < kSetupTimesCount; ++b) {
-            line += (b ? ", " : "") + fixed(before[b], 0);
-            proposed += (b ? ", " : "") + fixed(after[b], 0);
+            line += (b ? ", " : "") + fixedText(before[b], 0);
+            proposed += (b ? ", " : "") + fixedText(after[b], 0);
         }
         std::string text = j.str();
         text.pop_back();

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "platform/NumberText.h"
 #include "Interrupt.h"
 #include "Json.h"
 #include "monitor/CDiagFile.h"
@@ -16,13 +17,6 @@
 namespace tarvola::cli {
 
 namespace {
-std::string fixed(double v, int decimals)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return text;
-}
-
 void printHeader(std::ostream& out, int cylinders)
 {
     out << "   seq mode   rpm";
@@ -63,8 +57,8 @@ std::string jsonRow(const CDiag& s, const DiagValues& v, const std::array<Cylind
         .add("fuelLevel", static_cast<std::int64_t>(v.fuelLevel));
     std::string petrol = "[", gas = "[";
     for (int i = 0; i < cylinders; ++i) {
-        petrol += (i ? ", " : "") + fixed(t[static_cast<std::size_t>(i)].petrolMs, 2);
-        gas += (i ? ", " : "") + fixed(t[static_cast<std::size_t>(i)].gasMs, 2);
+        petrol += (i ? ", " : "") + fixedText(t[static_cast<std::size_t>(i)].petrolMs, 2);
+        gas += (i ? ", " : "") + fixedText(t[static_cast<std::size_t>(i)].gasMs, 2);
     }
     std::string row = j.str();
     row.pop_back();

@@ -1,10 +1,10 @@
 #include "calibration/CMultiplierCalibration.h"
 
 #include <atomic>
-#include <cstdio>
 
 #include "lang/translate.h"
 #include "monitor/DiagValues.h"
+#include "platform/NumberText.h"
 
 namespace tarvola {
 
@@ -13,11 +13,9 @@ std::atomic<bool> g_petrolMapLocked{false};
 
 constexpr const char* kSettingFailed = "Nie powiodło się ustawienie urządzenia!";
 
-std::string format(const char* pattern, double value)
+std::string format(double value, int decimals, const char* unit)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, pattern, value);
-    return text;
+    return fixedText(value, decimals) + unit;
 }
 } // namespace
 
@@ -38,17 +36,17 @@ void CMultiplierCalibration::setPetrolMapLocked(bool locked)
 
 std::string CMultiplierCalibration::mainCorrectionText() const
 {
-    return format("%.2f", m_device.m_settings.m_mainCorr.m_mainCorr[0]);
+    return format(m_device.m_settings.m_mainCorr.m_mainCorr[0], 2, "");
 }
 
 std::string CMultiplierCalibration::petrolFillText() const
 {
-    return format("%.0f %%", m_maps.petrolFill);
+    return format(m_maps.petrolFill, 0, " %");
 }
 
 std::string CMultiplierCalibration::gasFillText() const
 {
-    return format("%.0f %%", m_maps.gasFill);
+    return format(m_maps.gasFill, 0, " %");
 }
 
 bool CMultiplierCalibration::readMaps()
@@ -168,8 +166,8 @@ void CMultiplierCalibration::onLiveSample(const CDiag& sample)
     if (!connected())
         return;
     const CylinderTimes first = cylinderTimes(sample, 0);
-    m_livePetrolText = format("%.2f ms", first.petrolMs);
-    m_liveGasText = format("%.2f ms", first.gasMs);
+    m_livePetrolText = format(first.petrolMs, 2, " ms");
+    m_liveGasText = format(first.gasMs, 2, " ms");
     const DiagContext context = contextFrom(m_device.m_settings);
     const double pressure = std::max(0.0, diagValues(sample, context).manifoldKPa);
     if (--m_livePointCountdown <= 0) {

@@ -8,6 +8,7 @@
 #include "lang/translate.h"
 #include "link/CLPGDevice.h"
 #include "platform/IUserPrompt.h"
+#include "platform/NumberText.h"
 
 namespace tarvola {
 
@@ -63,12 +64,7 @@ bool CMainCorrEditor::spinEnabled(int cylinder) const
 
 std::string CMainCorrEditor::format(double ms)
 {
-    if (!std::isfinite(ms))
-        ms = 0;
-    // Room for the largest double written out in full.
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, ms, std::chars_format::fixed, 2);
-    return std::string(buffer, result.ptr);
+    return fixedText(ms, 2);
 }
 
 std::optional<double> CMainCorrEditor::parse(const std::string& text)

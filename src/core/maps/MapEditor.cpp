@@ -9,6 +9,7 @@
 #include "lang/translate.h"
 #include "link/CLPGDevice.h"
 #include "platform/IUserPrompt.h"
+#include "platform/NumberText.h"
 #include "settings/CDeviceSettings.h"
 
 namespace tarvola {
@@ -32,15 +33,7 @@ double clampPercent(double v)
 // shows as 0, and so does a rounded "-0", so that a cell never reads "nan%" or "-0%".
 std::string wholePercentText(double v)
 {
-    if (!std::isfinite(v))
-        v = 0;
-    // Room for the largest double written out in full.
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 0);
-    std::string text(buffer, result.ptr);
-    if (text == "-0")
-        text = "0";
-    return text;
+    return fixedText(v, 0);
 }
 
 double parseNumber(const std::string& text)

@@ -1,5 +1,7 @@
 #include "obd/ObdLiveTable.h"
 
+#include "platform/NumberText.h"
+
 #include <charconv>
 
 namespace tarvola {
@@ -31,9 +33,7 @@ constexpr std::size_t kLongTrimBank2 = 4;
 
 std::string fixed(double value, int decimals)
 {
-    char text[32];
-    const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return r.ec == std::errc() ? std::string(text, r.ptr) : std::string();
+    return fixedText(value, decimals);
 }
 } // namespace
 
