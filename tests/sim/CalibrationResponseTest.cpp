@@ -1,7 +1,7 @@
 // How the engine answers the tool's autocalibration, played on the model alone at made-up time
-// points: settle and measure from encoded live samples as the tool reads them, the pressure
-// reference, pass 0 moving the main correction, the repeat passes, and the trim clamp that
-// bounds one measured difference.
+// points: settle and measure from encoded live samples as the tool reads them, the steadiness of
+// repeated measurements, and the trim clamp that bounds one measured difference. (The whole run
+// against the virtual controller is an end-to-end test.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -117,30 +117,6 @@ struct CalibrationBench {
 double idleNeedMs() { return 0.8 + 0.063 * 35; }
 
 }  // namespace
-
-TEST(CalibrationResponse, RunConvergesInOnePassAndRepeatsStay) {
-    CalibrationBench b;
-    const double workingKPa = b.memory.workingPressureKPa();
-    const double p = b.prepare();
-    EXPECT_NEAR(p, workingKPa, 1.0) << "the pressure reference is written back unchanged";
-    EXPECT_NEAR(b.memory.workingPressureKPa(), workingKPa, 0.5);
-
-    const double c0 = b.memory.mainCorrectionMs(0);
-    ASSERT_NEAR(c0, 1.0, 1e-9);
-    const double d0 = b.pass();
-    // d = N × (1 / flow − 1) + dead − c with the default injectors.
-    EXPECT_NEAR(d0, idleNeedMs() * (1 / 0.95 - 1) + 1.2 - c0, 0.04);
-    const double c = c0 + d0;
-    EXPECT_GE(c, 0.5);
-    EXPECT_LE(c, 2.5);
-    b.setMainCorrection(c);
-
-    const double d1 = b.pass();
-    const double d2 = b.pass();
-    EXPECT_LT(std::abs(d1), 0.1);
-    EXPECT_LT(std::abs(d2), 0.1);
-    EXPECT_LT(std::abs(d1 - d2), 0.05);
-}
 
 TEST(CalibrationResponse, BackToBackMeasurementsAgreeOnPetrolGasAndPressure) {
     CalibrationBench b;

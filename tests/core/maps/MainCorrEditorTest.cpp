@@ -77,26 +77,6 @@ TEST_F(MainCorr, StepsMoveByHundredthsOrTenthsAndStayWithinMinusThreeAndSix)
     EXPECT_EQ(texts(e), (std::vector<std::string>{"6.00", "6.00", "-3.00", "6.00", "6.00", "6.00", "6.00", "6.00"}));
 }
 
-TEST_F(MainCorr, TenQuickStepsWriteTheBlockOnce)
-{
-    auto e = editor();
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_TRUE(e.stepUp(0));
-        now += 200ms;
-        EXPECT_FALSE(e.tick());
-    }
-    now += 299ms;
-    EXPECT_FALSE(e.tick());
-    EXPECT_TRUE(port->written.empty());
-    port->chunks.push_back(test::frame(2, {4, 0, 0, 0, 0, 0}));
-    port->chunks.push_back({});
-    now += 1ms;
-    EXPECT_TRUE(e.tick());
-    EXPECT_EQ(port->written.size(), 22u); // one frame, code 15, 16 bytes
-    EXPECT_EQ(port->written[3], 15);
-    EXPECT_EQ(device.m_settings.m_mainCorr.m_mainCorr, (std::array<double, 8>{1.1, 1.1, 1.1, 1.1, 1.1, 1.1, 1.1, 1.1}));
-}
-
 TEST_F(MainCorr, ApplyTakesOnlyNumbersWithinTheRangeAndReportsAFailedWrite)
 {
     device.m_settings.m_mainCorr.m_mainCorr.fill(1.25);
