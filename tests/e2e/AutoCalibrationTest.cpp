@@ -45,6 +45,7 @@ protected:
     double petrolMs = 3.0;  // petrol time the car asks for while on petrol
     double gasMs = 3.0;     // ... and while on gas
     bool engineOn = true;
+    bool samplesStopped = false;  // the live polling has given up
     int clears = 0;         // how often the procedure emptied the sample buffer
     std::function<void()> extraPump;
     double originalDelay = 0;
@@ -92,7 +93,8 @@ protected:
                 ++clears;
             if (extraPump)
                 extraPump();
-            device->diagData().append(sample());
+            if (!samplesStopped)
+                device->diagData().append(sample());
         };
     }
     void setStartCorrection(double c)
@@ -326,6 +328,20 @@ TEST_F(AutoCalibrationRun, AControllerThatStopsAnsweringEndsTheRun)
     EXPECT_NE(result.outcome, CalibrationOutcome::Succeeded);
     EXPECT_FALSE(run->running());
     EXPECT_TRUE(view.tabs.back());
+}
+
+TEST_F(AutoCalibrationRun, LiveSamplesThatStopArrivingEndTheRun)
+{
+    open();
+    script();
+    extraPump = [&] {
+        if (clears == 3)
+            samplesStopped = true;
+    };
+    const CalibrationResult result = run->start();
+    EXPECT_EQ(result.outcome, CalibrationOutcome::Failed);
+    EXPECT_TRUE(saw("Błąd - Brak diagnostyki!"));
+    expectCleanEnd();
 }
 
 TEST_F(AutoCalibrationRun, ChecksBeforeTheStart)

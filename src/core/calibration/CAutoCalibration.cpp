@@ -66,8 +66,9 @@ bool anyNonZeroCell(const InjMapTable& table)
 }
 } // namespace
 
-CAutoCalibration::CAutoCalibration(CMultiplierCalibration& page, AutoCalibrationTiming timing)
-    : m_page(page), m_device(page.device()), m_timing(timing)
+CAutoCalibration::CAutoCalibration(CMultiplierCalibration& page, AutoCalibrationTiming timing, ClockFn clock,
+                                   SleepFn sleep)
+    : m_page(page), m_device(page.device()), m_timing(timing), m_clock(std::move(clock)), m_sleep(std::move(sleep))
 {
 }
 
@@ -274,7 +275,7 @@ void CAutoCalibration::waitMs(std::int64_t ms)
         m_device.prompt().pumpEvents();
         if (!m_page.busy())
             throw Stopped{};
-        sleepMs(step);
+        m_sleep(step);
         ms -= step;
     }
 }
@@ -293,7 +294,7 @@ void CAutoCalibration::settle(int samples, bool measuring)
     CDiagData& data = m_device.diagData();
     data.clear();
     std::size_t seen = 0;
-    auto lastNew = SteadyClock::now();
+    auto lastNew = m_clock();
     const std::int64_t total = 8LL * m_settle + 7LL * kMeasureSamples + 15;
     while (seen < static_cast<std::size_t>(samples)) {
         m_device.prompt().pumpEvents();
@@ -305,7 +306,7 @@ void CAutoCalibration::settle(int samples, bool measuring)
             if (now > seen)
                 m_samplesSeen += static_cast<std::int64_t>(now - seen);
             seen = now;
-            lastNew = SteadyClock::now();
+            lastNew = m_clock();
             CDiag latest;
             if (data.newest(latest) && !engineRunning(latest)) {
                 if (measuring)
@@ -313,10 +314,10 @@ void CAutoCalibration::settle(int samples, bool measuring)
                 m_result.engineStopped = true;
                 throw Failure{};
             }
-        } else if (!m_device.pollingOn() || elapsedMs(lastNew) > m_timing.sampleSilenceMs) {
+        } else if (!m_device.pollingOn() || m_clock() - lastNew > std::chrono::milliseconds(m_timing.sampleSilenceMs)) {
             throw failure(kNoDiagnostics);
         }
-        sleepMs(m_timing.settleSleepMs);
+        m_sleep(m_timing.settleSleepMs);
         setProgress(static_cast<int>(roundHalfAway(static_cast<double>(m_samplesSeen) * 100.0 / total)));
     }
 }

@@ -11,11 +11,13 @@
 // mode), the emulator delay as it was, the busy flag clear, the progress at 0 and the tabs enabled.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "calibration/CMultiplierCalibration.h"
 #include "calibration/ICalibrationView.h"
+#include "platform/Clock.h"
 
 namespace tarvola {
 
@@ -63,8 +65,12 @@ public:
     static constexpr double kRecommendedHigh = 2.5;
     static constexpr double kRejectionLimit = 10.0;
 
+    using SleepFn = std::function<void(std::uint32_t ms)>;
+
+    // `clock` and `sleep` are where the run reads the time and waits; tests may hand in their own.
     explicit CAutoCalibration(CMultiplierCalibration& page,
-                              AutoCalibrationTiming timing = AutoCalibrationTiming::standard());
+                              AutoCalibrationTiming timing = AutoCalibrationTiming::standard(),
+                              ClockFn clock = [] { return SteadyClock::now(); }, SleepFn sleep = sleepMs);
 
     // The page's button: starts a run when none runs (returning when it ends), else stops the run.
     void onButton();
@@ -113,6 +119,8 @@ private:
     CMultiplierCalibration& m_page;
     CLPGDevice& m_device;
     AutoCalibrationTiming m_timing;
+    ClockFn m_clock;
+    SleepFn m_sleep;
     CalibrationResult m_result;
     int m_settle = kMinSettleSamples;
     std::int64_t m_samplesSeen = 0;
