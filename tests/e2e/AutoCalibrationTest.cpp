@@ -36,11 +36,43 @@ struct RecordingView : ICalibrationView {
     }
 };
 
-class AutoCalibrationRun : public SimLink {
+// A calibration page and its autocalibration on a device linked to the virtual controller.
+class CalibrationLink : public SimLink {
 protected:
     std::unique_ptr<CMultiplierCalibration> page;
     std::unique_ptr<CAutoCalibration> run;
     RecordingView view;
+
+    void makeRun(std::uint32_t waitStepMs, std::uint32_t settleSleepMs, std::uint32_t msPerSecond)
+    {
+        page = std::make_unique<CMultiplierCalibration>(*device);
+        page->setView(&view);
+        AutoCalibrationTiming timing;
+        timing.waitStepMs = waitStepMs;
+        timing.settleSleepMs = settleSleepMs;
+        timing.msPerSecond = msPerSecond;
+        run = std::make_unique<CAutoCalibration>(*page, timing);
+    }
+    // Live polling on, and its first sample in.
+    void startPolling()
+    {
+        ASSERT_TRUE(device->startDiagnostics());
+        CDiag s;
+        for (int i = 0; i < 200 && !device->diagData().newest(s); ++i)
+            std::this_thread::sleep_for(5ms);
+    }
+    void TearDown() override
+    {
+        run.reset();
+        page.reset();
+        if (device)
+            device->stopDiagnostics();
+        SimLink::TearDown();
+    }
+};
+
+class AutoCalibrationRun : public CalibrationLink {
+protected:
     CDiag pattern;
     double petrolMs = 3.0;  // petrol time the car asks for while on petrol
     double gasMs = 3.0;     // ... and while on gas
@@ -58,19 +90,7 @@ protected:
         ASSERT_EQ(device->pollDiagnostics(payload), PollRead);
         std::copy(payload.begin(), payload.end(), pattern.m_bytes.begin());
         originalDelay = device->m_settings.m_base.m_emulatorDelay;
-        page = std::make_unique<CMultiplierCalibration>(*device);
-        page->setView(&view);
-        AutoCalibrationTiming fast;
-        fast.waitStepMs = 1;
-        fast.settleSleepMs = 1;
-        fast.msPerSecond = 10;
-        run = std::make_unique<CAutoCalibration>(*page, fast);
-    }
-    void TearDown() override
-    {
-        run.reset();
-        page.reset();
-        SimLink::TearDown();
+        makeRun(1, 1, 10);
     }
 
     CDiag sample() const
@@ -381,12 +401,8 @@ namespace {
 
 // The simulated engine answers for itself: live polling, an engine clock ten times as fast as the
 // wall clock and the procedure's seconds shortened to match.
-class AutoCalibrationLive : public SimLink {
+class AutoCalibrationLive : public CalibrationLink {
 protected:
-    std::unique_ptr<CMultiplierCalibration> page;
-    std::unique_ptr<CAutoCalibration> run;
-    RecordingView view;
-
     void open(sim::SimOptions options)
     {
         options.warm = true;
@@ -394,25 +410,8 @@ protected:
         LinkTiming timing = quickTiming();
         timing.pollPauseMs = 10;
         start(options, timing);
-        ASSERT_TRUE(device->startDiagnostics());
-        CDiag s;
-        for (int i = 0; i < 200 && !device->diagData().newest(s); ++i)
-            std::this_thread::sleep_for(5ms);
-        page = std::make_unique<CMultiplierCalibration>(*device);
-        page->setView(&view);
-        AutoCalibrationTiming timing10;
-        timing10.waitStepMs = 10;
-        timing10.settleSleepMs = 5;
-        timing10.msPerSecond = 100;
-        run = std::make_unique<CAutoCalibration>(*page, timing10);
-    }
-    void TearDown() override
-    {
-        run.reset();
-        page.reset();
-        if (device)
-            device->stopDiagnostics();
-        SimLink::TearDown();
+        startPolling();
+        makeRun(10, 5, 100);
     }
 };
 
@@ -454,16 +453,8 @@ TEST_F(AutoCalibrationLive, DemoModeSettlesOnFiveSamplesAndSucceeds)
     start({}, timing, false);
     device->setDemo(true);
     device->setConnected(true);
-    ASSERT_TRUE(device->startDiagnostics());
-    CDiag s;
-    for (int i = 0; i < 200 && !device->diagData().newest(s); ++i)
-        std::this_thread::sleep_for(5ms);
-    page = std::make_unique<CMultiplierCalibration>(*device);
-    page->setView(&view);
-    AutoCalibrationTiming fast;
-    fast.waitStepMs = 1;
-    fast.settleSleepMs = 1;
-    run = std::make_unique<CAutoCalibration>(*page, fast);
+    startPolling();
+    makeRun(1, 1, 1000);
     const CalibrationResult result = run->start();
     EXPECT_EQ(result.outcome, CalibrationOutcome::Succeeded) << result.failure;
     EXPECT_EQ(result.passes.size(), 3u);
