@@ -219,7 +219,6 @@ Reply Controller::control(const Bytes& p, Clock::time_point now) {
     case 36: {
         if ((p[0] == 36) != variant()) return refusal();
         Reply r{1, encodeLiveSample(engine_.snapshot(), memory_)};
-        ++livePolls_;
         if (stallAfter_ > 0 && --stallAfter_ == 0) {
             engine_.setRunning(false);
             stallAfter_ = -1;

@@ -52,7 +52,6 @@ public:
     // (sub-code 6, or 36 on the variant) have been answered; 0 stops it now, -1 disarms. It fires
     // once: an engine started again afterwards keeps running.
     void setStallAfterPolls(long n);
-    std::uint64_t livePollsAnswered() const { return livePolls_; }
 
     ControllerMemory& memory() { return memory_; }
     const ControllerMemory& memory() const { return memory_; }
@@ -98,7 +97,6 @@ private:
     std::vector<std::uint16_t> firmwareWords_;
     Bytes flash_;
     std::uint16_t modify_ = 12;
-    std::uint64_t livePolls_ = 0;
     long stallAfter_ = -1;  // polls still to answer before the engine stops; -1: never
 };
 

@@ -11,7 +11,7 @@ EngineClock::EngineClock(Clock::time_point start, double scale)
 
 double EngineClock::checked(double scale) {
     if (std::isnan(scale)) return 1.0;
-    return std::clamp(scale, kMinScale, kMaxScale);
+    return std::clamp(scale, kMinTimeScale, kMaxTimeScale);
 }
 
 void EngineClock::setScale(double scale, Clock::time_point now) {

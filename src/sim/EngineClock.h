@@ -6,14 +6,12 @@
 #pragma once
 
 #include "Frame.h"
+#include "SimOptions.h"
 
 namespace tarvola::sim {
 
 class EngineClock {
 public:
-    static constexpr double kMinScale = 1.0;
-    static constexpr double kMaxScale = 100.0;
-
     // Engine time equals wall-clock time at `start`.
     explicit EngineClock(Clock::time_point start, double scale = 1.0);
 

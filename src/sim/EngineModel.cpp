@@ -85,7 +85,10 @@ void EngineModel::setTarget(double rpm, double manifoldKPa) {
 
 void EngineModel::setRunning(bool on) {
     running_ = on;
-    if (on) return;
+    if (!on) stopOutputs();
+}
+
+void EngineModel::stopOutputs() {
     petrol_.fill(0);
     gas_.fill(0);
     rpmNow_ = 0;
@@ -244,14 +247,10 @@ void EngineModel::step(const ControllerMemory& memory, PointMapPair& maps) {
         coolantC_ += (kCoolantWarm - coolantC_) * kDt / kCoolantTau;
         computeInjection(memory);
     } else {
-        rpmNow_ = 0;
-        kPaNow_ = 101;
+        stopOutputs();
         reducerC_ += (ambientC_ - reducerC_) * kDt / kCoolDownTau;
         gasC_ += (ambientC_ - gasC_) * kDt / kCoolDownTau;
         coolantC_ += (ambientC_ - coolantC_) * kDt / kCoolDownTau;
-        petrol_.fill(0);
-        gas_.fill(0);
-        mixtureError_ = 0;
     }
 
     // Automatic mode goes to gas once the reducer has reached the switch temperature.

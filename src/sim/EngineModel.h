@@ -35,6 +35,7 @@
 #include "ControllerMemory.h"
 #include "Frame.h"
 #include "PointMaps.h"
+#include "SimOptions.h"
 
 namespace tarvola::sim {
 
@@ -78,14 +79,6 @@ class EngineModel {
 public:
     static constexpr std::chrono::milliseconds kStep{10};
 
-    // Gas injectors the model starts with, and the ranges setGasInjectors keeps to.
-    static constexpr double kDefaultGasFlow = 0.95;
-    static constexpr double kDefaultGasDeadMs = 1.2;
-    static constexpr double kMinGasFlow = 0.2;
-    static constexpr double kMaxGasFlow = 5.0;
-    static constexpr double kMinGasDeadMs = -5.0;
-    static constexpr double kMaxGasDeadMs = 10.0;
-
     EngineModel(int injectors, std::uint64_t seed, Clock::time_point start, StartMode mode, Warmth warmth);
 
     // Runs the model up to `now` (a time before the model's own clock changes nothing),
@@ -105,7 +98,7 @@ public:
     // starting it again brings back idle from the next step.
     void setRunning(bool on);
     bool running() const { return running_; }
-    // Relative flow and opening dead time (ms) of the gas injectors, clamped to the ranges above
+    // Relative flow and opening dead time (ms) of the gas injectors, clamped to their option ranges
     // (a value that is not a number leaves that one unchanged). Takes effect from the next step.
     void setGasInjectors(double flow, double deadMs);
     double gasFlow() const { return gasFlow_; }
@@ -133,6 +126,7 @@ private:
 
     void step(const ControllerMemory& memory, PointMapPair& maps);
     void applyEvents(Clock::time_point upTo);
+    void stopOutputs();  // what a stopped engine shows: no petrol, no gas, 0 rpm, atmospheric manifold
     void scheduleGas(Clock::time_point from, double emulatorDelaySeconds);
     void computeInjection(const ControllerMemory& memory);
     void followDriveCycle();

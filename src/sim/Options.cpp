@@ -222,14 +222,14 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             }
             out.sim.stallAfter = static_cast<long>(u);
         } else if (a == "--time-scale") {
-            if (!value(v) || !parseRange(a, v, 1.0, 100.0, "a factor from 1 to 100", out.sim.timeScale, error))
+            if (!value(v) || !parseRange(a, v, kMinTimeScale, kMaxTimeScale, "a factor from 1 to 100", out.sim.timeScale, error))
                 return false;
         } else if (a == "--gas-flow") {
-            if (!value(v) || !parseRange(a, v, 0.2, 5.0, "a relative flow from 0.2 to 5", out.sim.gasFlow, error))
+            if (!value(v) || !parseRange(a, v, kMinGasFlow, kMaxGasFlow, "a relative flow from 0.2 to 5", out.sim.gasFlow, error))
                 return false;
         } else if (a == "--gas-dead") {
             if (!value(v) ||
-                !parseRange(a, v, -5.0, 10.0, "a dead time from -5 to 10 ms", out.sim.gasDeadMs, error))
+                !parseRange(a, v, kMinGasDeadMs, kMaxGasDeadMs, "a dead time from -5 to 10 ms", out.sim.gasDeadMs, error))
                 return false;
         } else if (a == "--variant") {
             if (!value(v)) return false;

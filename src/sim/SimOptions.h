@@ -10,6 +10,16 @@
 
 namespace tarvola::sim {
 
+// The engine's adjustable parts and the ranges the options and the hooks keep them to.
+constexpr double kDefaultGasFlow = 0.95;   // relative flow of the gas injectors
+constexpr double kMinGasFlow = 0.2;
+constexpr double kMaxGasFlow = 5.0;
+constexpr double kDefaultGasDeadMs = 1.2;  // opening dead time of the gas injectors
+constexpr double kMinGasDeadMs = -5.0;
+constexpr double kMaxGasDeadMs = 10.0;
+constexpr double kMinTimeScale = 1.0;      // the engine's clock against the wall clock
+constexpr double kMaxTimeScale = 100.0;
+
 enum class Fault { None, Silent, Corrupt, BadStart, Truncate, Late, Noise };
 
 enum class EngineStart { Petrol, Gas, Auto };
@@ -33,10 +43,10 @@ struct SimOptions {
     bool warm = false;                        // reducer and gas already at running temperature
     bool cold = false;                        // a cold start at 15 °C that warms slowly (warm wins)
     bool driveCycle = false;                  // cycle through idle and load points instead of idling
-    double timeScale = 1.0;                   // the engine's clock against the wall clock, 1..100
+    double timeScale = kMinTimeScale;         // the engine's clock against the wall clock
     long stallAfter = -1;                     // >= 0: the engine stops once N live polls were answered
-    double gasFlow = 0.95;                    // relative flow of the gas injectors, 0.2..5
-    double gasDeadMs = 1.2;                   // opening dead time of the gas injectors, -5..10 ms
+    double gasFlow = kDefaultGasFlow;
+    double gasDeadMs = kDefaultGasDeadMs;
 
     // Stored error flags at power-on (memory, injectors, sensors, CAN); the reset request clears them.
     std::array<std::uint8_t, 4> errorFlags{};

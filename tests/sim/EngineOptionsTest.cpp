@@ -58,8 +58,8 @@ TEST(EngineCommandLine, ReadsTheEngineOptions) {
     EXPECT_FALSE(d.cold);
     EXPECT_EQ(d.stallAfter, -1);
     EXPECT_DOUBLE_EQ(d.timeScale, 1.0);
-    EXPECT_DOUBLE_EQ(d.gasFlow, EngineModel::kDefaultGasFlow);
-    EXPECT_DOUBLE_EQ(d.gasDeadMs, EngineModel::kDefaultGasDeadMs);
+    EXPECT_DOUBLE_EQ(d.gasFlow, kDefaultGasFlow);
+    EXPECT_DOUBLE_EQ(d.gasDeadMs, kDefaultGasDeadMs);
     EXPECT_EQ(parsed({"--stall-after", "0"}).stallAfter, 0);
     EXPECT_DOUBLE_EQ(parsed({"--time-scale", "100", "--gas-flow", "0.2", "--gas-dead", "10"}).timeScale, 100);
 }

@@ -59,8 +59,8 @@ public:
     static constexpr int kDemoSettleSamples = 5;
     static constexpr int kPasses = 3;
     static constexpr double kSwitchDelaySeconds = 1.5;
-    static constexpr double kLowestCorrection = -3.0;
-    static constexpr double kHighestCorrection = 6.0;
+    static constexpr double kLowestCorrection = kMainCorrLowestMs;
+    static constexpr double kHighestCorrection = kMainCorrHighestMs;
     static constexpr double kRecommendedLow = 0.5;
     static constexpr double kRecommendedHigh = 2.5;
     static constexpr double kRejectionLimit = 10.0;

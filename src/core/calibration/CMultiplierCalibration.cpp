@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "lang/CommonTexts.h"
 #include "lang/translate.h"
 #include "monitor/DiagValues.h"
 #include "platform/NumberText.h"
@@ -11,7 +12,6 @@ namespace tarvola {
 namespace {
 std::atomic<bool> g_petrolMapLocked{false};
 
-constexpr const char* kSettingFailed = "Nie powiodło się ustawienie urządzenia!";
 
 std::string format(double value, int decimals, const char* unit)
 {
@@ -95,7 +95,7 @@ void CMultiplierCalibration::clearPetrolMap()
     if (m_busy || petrolMapLocked())
         return;
     if (!m_device.erasePetrolMap()) {
-        m_device.prompt().error(translate(kSettingFailed));
+        m_device.prompt().error(translate(kDeviceSettingFailedText));
         return;
     }
     readMaps();
@@ -110,7 +110,7 @@ void CMultiplierCalibration::clearGasMap()
 bool CMultiplierCalibration::eraseGasMapNow()
 {
     if (!m_device.eraseGasMap()) {
-        m_device.prompt().error(translate(kSettingFailed));
+        m_device.prompt().error(translate(kDeviceSettingFailedText));
         return false;
     }
     readMaps();

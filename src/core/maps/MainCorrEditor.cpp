@@ -1,10 +1,10 @@
 #include "maps/MainCorrEditor.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "errors/IError.h"
+#include "lang/CommonTexts.h"
 #include "lang/translate.h"
 #include "link/CLPGDevice.h"
 #include "platform/IUserPrompt.h"
@@ -13,7 +13,6 @@
 namespace tarvola {
 
 namespace {
-constexpr const char* kWriteFailed = "Nie powiodło się ustawienie urządzenia!";
 
 bool validCylinder(int cylinder)
 {
@@ -69,19 +68,7 @@ std::string CMainCorrEditor::format(double ms)
 
 std::optional<double> CMainCorrEditor::parse(const std::string& text)
 {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    while (first != last && (*first == ' ' || *first == '\t'))
-        ++first;
-    while (last != first && (last[-1] == ' ' || last[-1] == '\t'))
-        --last;
-    if (first != last && *first == '+')
-        ++first;
-    double v = 0;
-    const auto result = std::from_chars(first, last, v, std::chars_format::fixed);
-    if (result.ec != std::errc() || result.ptr != last || first == last || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return parseFixedText(text);
 }
 
 long long CMainCorrEditor::hundredthsOf(int cylinder) const
@@ -118,7 +105,7 @@ MainCorrApplyOutcome CMainCorrEditor::apply()
     auto& corr = m_device.m_settings.m_mainCorr.m_mainCorr;
     for (int i = 0; i < kCylinders; ++i) {
         if (const std::optional<double> v = parse(m_texts[index(i)]))
-            corr[index(i)] = std::clamp(*v, kMinHundredths / 100.0, kMaxHundredths / 100.0);
+            corr[index(i)] = std::clamp(*v, kMainCorrLowestMs, kMainCorrHighestMs);
         // Show what goes to the controller, not what the text said.
         m_texts[index(i)] = format(corr[index(i)]);
     }
@@ -133,7 +120,7 @@ MainCorrApplyOutcome CMainCorrEditor::apply()
         prompt.plain("CMainCorrDlg::OnTimer()\n" + e.description());
         return MainCorrApplyOutcome::Raised;
     }
-    prompt.error(translate(kWriteFailed));
+    prompt.error(translate(kDeviceSettingFailedText));
     return MainCorrApplyOutcome::Failed;
 }
 

@@ -14,6 +14,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DeadlineTimer.h"
+#include "settings/CDeviceSettings.h"
 
 namespace tarvola {
 
@@ -30,8 +31,8 @@ class CMainCorrEditor {
 public:
     static constexpr int kCylinders = 8;
     // The corrections a step may reach, in hundredths of a millisecond (−3.00 .. 6.00 ms).
-    static constexpr int kMinHundredths = -300;
-    static constexpr int kMaxHundredths = 600;
+    static constexpr int kMinHundredths = static_cast<int>(kMainCorrLowestMs * 100);
+    static constexpr int kMaxHundredths = static_cast<int>(kMainCorrHighestMs * 100);
     static constexpr std::chrono::milliseconds kApplyPeriod{500};
 
     // Opens on the device's record (see open()). `device` must outlive the editor; `clock` drives

@@ -1,7 +1,6 @@
 #include "maps/MapEditor.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -29,18 +28,10 @@ double clampPercent(double v)
     return std::clamp(v, static_cast<double>(kMapMinPercent), static_cast<double>(kMapMaxPercent));
 }
 
-// The cell text's number without its "%": what "%.0f" makes of v. A value that is not a number
-// shows as 0, and so does a rounded "-0", so that a cell never reads "nan%" or "-0%".
-std::string wholePercentText(double v)
+// A percentage an edit carries as a magnitude: 0 … 50.
+int magnitude(long long value)
 {
-    return fixedText(v, 0);
-}
-
-double parseNumber(const std::string& text)
-{
-    double v = 0;
-    std::from_chars(text.data(), text.data() + text.size(), v);
-    return v;
+    return static_cast<int>(std::clamp<long long>(value, 0, kMapMaxPercent));
 }
 
 } // namespace
@@ -67,7 +58,7 @@ bool acceptMapMagnitude(int& value, IUserPrompt& prompt)
         prompt.plain(translate(kPositiveNumber));
         return false;
     }
-    value = std::min(value, kMapMaxPercent);
+    value = magnitude(value);
     return true;
 }
 
@@ -105,7 +96,8 @@ void CMapGridModel::setCellValue(int column, int row, double value)
         return;
     Cell& cell = m_cells[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
     cell.filled = true;
-    cell.shown = parseNumber(wholePercentText(value));
+    // The cell's value is the number its text shows ("%.0f"; never "nan" or "-0").
+    cell.shown = parseFixedText(fixedText(value, 0)).value_or(0);
 }
 
 double CMapGridModel::cellValue(int column, int row) const
@@ -124,7 +116,7 @@ std::string CMapGridModel::cellText(int column, int row) const
 {
     if (!cellFilled(column, row))
         return {};
-    return wholePercentText(cellValue(column, row)) + "%";
+    return fixedText(cellValue(column, row), 0) + "%";
 }
 
 Rgb CMapGridModel::cellColour(int column, int row) const
@@ -152,12 +144,12 @@ bool CMapGridModel::refreshOperatingPoint()
 
 MapEditOutcome CMapGridModel::onMapAdd(int value)
 {
-    return edit("CMapArray::onMapAdd()", Op::Add, std::clamp(value, 0, kMapMaxPercent), false);
+    return edit("CMapArray::onMapAdd()", Op::Add, magnitude(value), false);
 }
 
 MapEditOutcome CMapGridModel::onMapSubb(int value)
 {
-    return edit("CMapArray::onMapSubb()", Op::Subtract, std::clamp(value, 0, kMapMaxPercent), false);
+    return edit("CMapArray::onMapSubb()", Op::Subtract, magnitude(value), false);
 }
 
 MapEditOutcome CMapGridModel::onMapSet(int value)
@@ -173,8 +165,7 @@ MapEditOutcome CMapGridModel::onMapClear()
 MapEditOutcome CMapGridModel::incrementSelected(int step)
 {
     // A step is a key press (±1); anything larger still stays within what one byte may say.
-    const int magnitude = static_cast<int>(std::min<long long>(std::llabs(step), kMapMaxPercent));
-    return edit("CMapArray::incrementSelected()", step > 0 ? Op::Add : Op::Subtract, magnitude, true);
+    return edit("CMapArray::incrementSelected()", step > 0 ? Op::Add : Op::Subtract, magnitude(std::llabs(step)), true);
 }
 
 double CMapGridModel::newValue(Op op, double old, int value)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "lang/CommonTexts.h"
 #include "lang/translate.h"
 #include "link/CLPGDevice.h"
 #include "obd/COBDCodes.h"
@@ -12,7 +13,6 @@ namespace {
 constexpr const char* kReadCodesFailedText = "Nie można wczytać błędów OBD!";
 constexpr const char* kEraseQuestionText = "Czy chcesz skasować błędy OBD?";
 constexpr const char* kEraseFailedText = "Nie powiodło się skasowanie błędów OBD!";
-constexpr const char* kSettingFailedText = "Nie powiodło się ustawienie urządzenia!";
 constexpr const char* kReadSettingsFailedText = "Nie powiodło się wczytanie ustawień urządzenia!";
 constexpr const char* kDemoStandardText = "OBD II (EUROPA)";
 
@@ -204,7 +204,7 @@ bool COBDSession::cylinderChoiceEnabled(int cylinder, int injectors)
 
 void COBDSession::showSettingFailure()
 {
-    m_device.prompt().error(translate(kSettingFailedText));
+    m_device.prompt().error(translate(kDeviceSettingFailedText));
 }
 
 bool COBDSession::writeConnection(const ObdConnectionRecord& record)

@@ -22,4 +22,21 @@ std::string fixedText(double value, int decimals)
     return std::string(text);
 }
 
+std::optional<double> parseFixedText(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double v = 0;
+    const char* last = text.data() + text.size();
+    const auto [end, ec] = std::from_chars(text.data(), last, v, std::chars_format::fixed);
+    if (text.empty() || ec != std::errc() || end != last || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
 } // namespace tarvola

@@ -71,6 +71,10 @@ struct CAdvSettings {
     bool operator==(const CAdvSettings&) const = default;
 };
 
+// The main corrections the fitter may set by hand or the calibration may reach, in ms.
+constexpr double kMainCorrLowestMs = -3.0;
+constexpr double kMainCorrHighestMs = 6.0;
+
 struct CMainCorr {
     std::array<double, 8> m_mainCorr{1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
 

@@ -89,7 +89,4 @@ std::uint32_t serviceTimeForDistance(std::uint32_t lpgHalfSeconds, std::uint32_t
 // has always received it. The caller writes the advanced setup block.
 void setNextService(CDeviceSettings& settings, std::uint32_t km);
 
-// Shown (error box, caption "TARVOLA") when writing the advanced setup block fails.
-constexpr const char* kServiceWriteFailedText = "Nie powiodło się ustawienie urządzenia!";
-
 } // namespace tarvola

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "errors/IError.h"
+#include "lang/CommonTexts.h"
 #include "lang/translate.h"
 #include "link/CLPGDevice.h"
 #include "settings/CSettingsFile.h"
@@ -18,8 +19,6 @@ namespace {
 
 constexpr const char* kSaveFailed = "Nie można wpisać ustawień do pliku z danymi samochodu";
 constexpr const char* kLoadFailed = "Nie można wczytać ustawień z pliku";
-constexpr const char* kWriteFailed = "Nie powiodło się ustawienie urządzenia!";
-constexpr const char* kResetFailed = "Nie powiodło się zresetowanie urządzenia!";
 constexpr const char* kFactoryQuestion = "Czy chcesz przywrócić ustawienia fabryczne?";
 
 std::string localTime(const char* format)
@@ -65,7 +64,7 @@ ActionOutcome completeWrite(CLPGDevice& device, std::initializer_list<WriteStep>
         for (const WriteStep step : steps) {
             current = step;
             if (!runStep(device, step))
-                return fail(device, step, translate(step == WriteStep::Reset ? kResetFailed : kWriteFailed));
+                return fail(device, step, translate(step == WriteStep::Reset ? kDeviceResetFailedText : kDeviceSettingFailedText));
         }
     } catch (const IError& e) {
         return fail(device, current, std::string(actionName) + "\n" + e.description());

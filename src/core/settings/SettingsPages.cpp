@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "lang/CommonTexts.h"
 #include "settings/Conversions.h"
 
 namespace tarvola {
@@ -164,7 +165,7 @@ const char* changeFailureMessage(ChangeResult result)
 {
     switch (result) {
     case ChangeResult::WriteFailed: return "Nie powiodło się wpisanie ustawień do urządzenia!";
-    case ChangeResult::ResetFailed: return "Nie powiodło się zresetowanie urządzenia!";
+    case ChangeResult::ResetFailed: return kDeviceResetFailedText;
     default: return "";
     }
 }
