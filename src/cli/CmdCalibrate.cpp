@@ -126,16 +126,13 @@ int commandCalibrate(CliContext& c)
             j.add("failure", translate(result.failure));
         if (result.engineStopped)
             j.addBool("engineStopped", true);
-        std::string passes = "[";
-        for (std::size_t i = 0; i < result.passes.size(); ++i) {
-            const CalibrationPass& p = result.passes[i];
+        std::vector<std::string> passes;
+        for (const CalibrationPass& p : result.passes) {
             JsonObject pj;
             pj.add("petrolMs", p.petrolMs).add("gasMs", p.gasMs).add("differenceMs", roundHalfAway(p.differenceMs, 2));
-            passes += (i ? ", " : "") + pj.str();
+            passes.push_back(pj.str());
         }
-        std::string text = j.str();
-        text.pop_back();
-        c.out << text << ", \"passes\": " << passes << "]}\n";
+        c.out << j.addRaw("passes", jsonArray(passes)).str() << '\n';
     } else {
         switch (result.outcome) {
         case CalibrationOutcome::Succeeded:
@@ -176,11 +173,10 @@ int commandMultiplier(CliContext& c)
     const MultiplierLine before = page.line();
     const MultiplierLine after = applyProposal(before, proposal);
 
+    JsonObject json;
     if (c.options.json) {
-        JsonObject j;
-        j.add("petrolFillPercent", roundHalfAway(maps.petrolFill)).add("gasFillPercent", roundHalfAway(maps.gasFill));
-        std::string cells = "[";
-        bool firstCell = true;
+        json.add("petrolFillPercent", roundHalfAway(maps.petrolFill)).add("gasFillPercent", roundHalfAway(maps.gasFill));
+        std::vector<std::string> cells;
         for (int k = 0; k < kPressureCells; ++k) {
             const PressureCell& p = maps.petrol[static_cast<std::size_t>(k)];
             const PressureCell& g = maps.gas[static_cast<std::size_t>(k)];
@@ -190,17 +186,14 @@ int commandMultiplier(CliContext& c)
             cj.add("kPa", static_cast<std::int64_t>(2 * k))
                 .add("petrolMs", roundHalfAway(p.trustedAverage(), 2))
                 .add("gasMs", roundHalfAway(g.trustedAverage(), 2));
-            cells += (firstCell ? "" : ", ") + cj.str();
-            firstCell = false;
+            cells.push_back(cj.str());
         }
-        std::string line = "[", proposed = "[";
+        std::vector<std::string> line, proposed;
         for (std::size_t b = 0; b < kSetupTimesCount; ++b) {
-            line += (b ? ", " : "") + fixedText(before[b], 0);
-            proposed += (b ? ", " : "") + fixedText(after[b], 0);
+            line.push_back(fixedText(before[b], 0));
+            proposed.push_back(fixedText(after[b], 0));
         }
-        std::string text = j.str();
-        text.pop_back();
-        c.out << text << ", \"cells\": " << cells << "], \"line\": " << line << "], \"proposed\": " << proposed << "]";
+        json.addRaw("cells", jsonArray(cells)).addRaw("line", jsonArray(line)).addRaw("proposed", jsonArray(proposed));
     } else {
         c.out << "Petrol map: " << page.petrolFillText() << " full\n"
               << "Gas map: " << page.gasFillText() << " full\n"
@@ -242,8 +235,11 @@ int commandMultiplier(CliContext& c)
             c.out << "Multiplier line written\n";
         }
     }
-    if (c.options.json)
-        c.out << (write ? (rc == ExitOk ? ", \"written\": true}\n" : ", \"written\": false}\n") : "}\n");
+    if (c.options.json) {
+        if (write)
+            json.addBool("written", rc == ExitOk);
+        c.out << json.str() << '\n';
+    }
     return rc;
 }
 

@@ -55,14 +55,12 @@ std::string jsonRow(const CDiag& s, const DiagValues& v, const std::array<Cylind
         .add("lambda2Volts", roundHalfAway(v.lambda2Volts, 2))
         .add("activeInjectors", static_cast<std::int64_t>(v.activeInjectors))
         .add("fuelLevel", static_cast<std::int64_t>(v.fuelLevel));
-    std::string petrol = "[", gas = "[";
+    std::vector<std::string> petrol, gas;
     for (int i = 0; i < cylinders; ++i) {
-        petrol += (i ? ", " : "") + fixedText(t[static_cast<std::size_t>(i)].petrolMs, 2);
-        gas += (i ? ", " : "") + fixedText(t[static_cast<std::size_t>(i)].gasMs, 2);
+        petrol.push_back(fixedText(t[static_cast<std::size_t>(i)].petrolMs, 2));
+        gas.push_back(fixedText(t[static_cast<std::size_t>(i)].gasMs, 2));
     }
-    std::string row = j.str();
-    row.pop_back();
-    return row + ", \"petrolMs\": " + petrol + "], \"gasMs\": " + gas + "]}";
+    return j.addRaw("petrolMs", jsonArray(petrol)).addRaw("gasMs", jsonArray(gas)).str();
 }
 } // namespace
 

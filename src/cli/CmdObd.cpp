@@ -107,29 +107,25 @@ int commandObd(CliContext& c)
         JsonObject j;
         j.addBool("connected", session.obdConnected()).add("link", link).add("protocol", session.protocol())
             .add("standard", standard);
-        std::string out = j.str();
-        out.pop_back(); // the closing brace; the lists follow
         if (a.live) {
-            out += ", \"live\": [";
-            bool first = true;
+            std::vector<std::string> live;
             for (const auto& e : session.live().entries()) {
                 if (!e.enabled)
                     continue;
                 JsonObject v;
                 v.add("pid", std::int64_t{e.request.pid}).add("name", translate(e.name)).add("unit", e.unit)
                     .add("value", numberOf(e.text));
-                out += (first ? "" : ", ") + v.str();
-                first = false;
+                live.push_back(v.str());
             }
-            out += "]";
+            j.addRaw("live", jsonArray(live));
         }
         if (codes) {
-            out += std::string(", \"cleared\": ") + (a.clearCodes ? "true" : "false") + ", \"codes\": [";
-            for (std::size_t i = 0; i < session.codes().size(); ++i)
-                out += (i ? ", " : "") + jsonEscape(session.codes()[i]);
-            out += "]";
+            std::vector<std::string> list;
+            for (const auto& text : session.codes())
+                list.push_back(jsonEscape(text));
+            j.addBool("cleared", a.clearCodes).addRaw("codes", jsonArray(list));
         }
-        c.out << out << "}\n";
+        c.out << j.str() << "\n";
         return ExitOk;
     }
 

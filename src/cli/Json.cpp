@@ -53,6 +53,20 @@ JsonObject& JsonObject::add(const std::string& key, double number)
     return *this;
 }
 
+std::string jsonArray(const std::vector<std::string>& items)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? ", " : "") + items[i];
+    return out + "]";
+}
+
+JsonObject& JsonObject::addRaw(const std::string& key, std::string json)
+{
+    m_members.emplace_back(key, std::move(json));
+    return *this;
+}
+
 JsonObject& JsonObject::addBool(const std::string& key, bool value)
 {
     m_members.emplace_back(key, value ? "true" : "false");

@@ -10,6 +10,8 @@
 namespace tarvola::cli {
 
 std::string jsonEscape(const std::string& text);
+// "[a, b, …]" of values already in JSON.
+std::string jsonArray(const std::vector<std::string>& items);
 
 class JsonObject {
 public:
@@ -18,6 +20,8 @@ public:
     JsonObject& add(const std::string& key, std::int64_t number);
     JsonObject& add(const std::string& key, double number);
     JsonObject& addBool(const std::string& key, bool value);
+    // A value already in JSON (an array, an object).
+    JsonObject& addRaw(const std::string& key, std::string json);
     std::string str() const;
 
 private:
