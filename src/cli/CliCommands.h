@@ -3,6 +3,7 @@
 // returns the tool's exit code; none talks to the terminal other than through `out` and `err`.
 
 #include <iosfwd>
+#include <string>
 
 #include "CliOptions.h"
 #include "CliPrompt.h"
@@ -17,6 +18,9 @@ struct CliContext {
     std::ostream& err;
     CliPrompt& prompt;  // the device's prompt
 };
+
+// A firmware version as the tool prints it: "0x0206".
+std::string hexVersion(unsigned version);
 
 // Opens the link as the options say: demo mode, exactly the given port, or the search.
 int connectDevice(CliContext& c);

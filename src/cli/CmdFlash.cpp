@@ -1,6 +1,5 @@
 // tarvola-cli flash IMAGE.img: write a firmware image into the controller.
 
-#include <cstdio>
 #include <ostream>
 
 #include "CliCommands.h"
@@ -9,15 +8,6 @@
 #include "settings/FirmwareUpdate.h"
 
 namespace tarvola::cli {
-
-namespace {
-std::string hexVersion(unsigned version)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", version);
-    return text;
-}
-} // namespace
 
 int commandFlash(CliContext& c)
 {

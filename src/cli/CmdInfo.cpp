@@ -20,6 +20,13 @@ std::string hoursText(std::uint32_t halfSeconds)
 } // namespace
 
 // Opens the link as the options say: demo, exactly one port, or the search.
+std::string hexVersion(unsigned version)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", version);
+    return text;
+}
+
 int connectDevice(CliContext& c)
 {
     const CliOptions& o = c.options;
@@ -81,11 +88,9 @@ int commandInfo(CliContext& c)
                 .add("m_devInfo.m_statistic.modify", std::int64_t{info.m_statistic.modify});
         out << j.str() << '\n';
     } else {
-        char version[16];
-        std::snprintf(version, sizeof version, "0x%04X", static_cast<unsigned>(info.m_version));
         out << "Port:            " << port << '\n'
             << "Controller:      " << info.m_name << '\n'
-            << "Version:         " << info.m_version << " (" << version << ")\n"
+            << "Version:         " << info.m_version << " (" << hexVersion(static_cast<unsigned>(info.m_version)) << ")\n"
             << "Injectors:       " << info.m_injCount << '\n'
             << "Serial number:   " << info.m_serial << '\n'
             << "Production date: " << info.m_prodDate << '\n'

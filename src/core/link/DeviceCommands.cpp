@@ -5,28 +5,12 @@
 #include <cmath>
 
 #include "link/CLPGDevice.h"
+#include "link/ControlRequests.h"
 #include "platform/Clock.h"
 
 namespace tarvola {
 
 namespace {
-constexpr std::uint8_t kControlCode = 2;
-constexpr std::uint8_t kAckByte = 4;
-
-bool isAck(std::uint8_t, std::uint8_t code, const ExchangeBuffer& b)
-{
-    return code == kControlCode && b[0] == kAckByte;
-}
-
-// A control request: sub-code in byte 0, an optional 16-bit argument at bytes 2-3 (PC order; the
-// frame layer turns it big-endian).
-std::array<std::uint8_t, 6> controlRequest(std::uint8_t subCode, std::uint16_t argument = 0)
-{
-    std::array<std::uint8_t, 6> r{subCode, 0, 0, 0, 0, 0};
-    putU16(r, 2, argument);
-    return r;
-}
-
 namespace sub {
 constexpr std::uint8_t SwitchGas = 1, SwitchPetrol = 2, SwitchAuto = 3, ErrorFlags = 5, Poll = 6,
                        MemoryRead = 11, Identity = 13, Statistics = 17, ClearErrors = 10, StoreMap = 19,

@@ -5,6 +5,7 @@
 
 #include "lang/translate.h"
 #include "link/CLPGDevice.h"
+#include "link/ControlRequests.h"
 #include "link/PortList.h"
 #include "platform/Clock.h"
 
@@ -146,11 +147,8 @@ bool CLPGDevice::checkLink()
     m_nativeByteOrder = true;
     ExchangeBuffer reply{};
     std::uint8_t replyLength = 0;
-    const std::array<std::uint8_t, 6> request{kLinkCheckSubCode, 0, 0, 0, 0, 0};
-    const bool answered = runAttempts(
-        "checkLink", m_timing.linkCheckAttempts, 0, 2, request,
-        [](std::uint8_t, std::uint8_t code, const ExchangeBuffer& b) { return code == 2 && b[0] == 4; }, reply,
-        replyLength);
+    const bool answered = runAttempts("checkLink", m_timing.linkCheckAttempts, 0, kControlCode,
+                                      controlRequest(kLinkCheckSubCode), isAck, reply, replyLength);
     if (!answered)
         return false;
     if (reply[1] != kControllerMark) {

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "link/CLPGDevice.h"
+#include "link/ControlRequests.h"
 
 namespace tarvola {
 
 namespace {
-constexpr std::uint8_t kControlCode = 2;
 constexpr std::uint8_t kEnterProgrammingCode = 250;
 constexpr std::uint8_t kFirmwareBlockCode = 251;
 constexpr std::uint8_t kBusRequestCode = 25;
@@ -20,11 +20,6 @@ constexpr std::size_t kMaxBusRequests = (255 - 14) / 4;
 bool isProgrammedWordAddress(std::uint32_t word)
 {
     return word >= 128 && (word < 256 || word >= 4096);
-}
-
-bool isAck(std::uint8_t, std::uint8_t code, const ExchangeBuffer& b)
-{
-    return code == kControlCode && b[0] == 4;
 }
 } // namespace
 
@@ -76,10 +71,9 @@ bool CLPGDevice::firmwareRequest(const char* operation, std::uint8_t subCode)
         return true;
     ExchangeBuffer reply{};
     std::uint8_t len = 0;
-    const std::array<std::uint8_t, 6> request{subCode, 0, 0, 0, 0, 0};
     // Any control reply ends the attempts; only an acknowledge is success.
     if (!runAttempts(
-            operation, m_timing.firmwareAttempts, 0, kControlCode, request,
+            operation, m_timing.firmwareAttempts, 0, kControlCode, controlRequest(subCode),
             [](std::uint8_t, std::uint8_t c, const ExchangeBuffer&) { return c == kControlCode; }, reply, len))
         return false;
     return isAck(len, kControlCode, reply);
