@@ -58,8 +58,8 @@ TEST_F(CalibrationPage, ReadsBothMapsComputesTheLineAndWritesIt)
     ASSERT_TRUE(page->readMaps());
     EXPECT_GT(page->maps().petrolFill, 0);
     EXPECT_GT(page->maps().gasFill, 0);
-    EXPECT_FALSE(page->maps().petrolCloud.empty());
-    EXPECT_FALSE(page->maps().gasCloud.empty());
+    EXPECT_FALSE(page->maps().petrolCloud().empty());
+    EXPECT_FALSE(page->maps().gasCloud().empty());
     EXPECT_EQ(page->petrolFillText().back(), '%');
 
     const MultiplierLine expected = applyProposal(page->line(), page->proposal());

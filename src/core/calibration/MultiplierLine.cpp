@@ -25,29 +25,25 @@ double clampPercent(double v)
 }
 } // namespace
 
-void PressureCell::add(double ms)
+double PressureCell::mean() const
 {
-    m_samples.push_back(ms);
+    if (m_samples.empty())
+        return 0;
     double sum = 0;
     for (double s : m_samples)
         sum += s;
-    m_mean = sum / static_cast<double>(m_samples.size());
-}
-
-void PressureCell::clear()
-{
-    m_samples.clear();
-    m_mean = 0;
+    return sum / static_cast<double>(m_samples.size());
 }
 
 double PressureCell::trustedAverage() const
 {
     if (m_samples.size() <= kTrustedCount)
         return 0;
+    const double cellMean = mean();
     double sum = 0;
     std::size_t n = 0;
     for (double s : m_samples) {
-        if (withinBand(s, m_mean)) {
+        if (withinBand(s, cellMean)) {
             sum += s;
             ++n;
         }
@@ -90,8 +86,9 @@ std::vector<CloudPoint> cloudOf(const PressureCells& cells)
         const PressureCell& cell = cells[static_cast<std::size_t>(k)];
         if (cell.count() <= kCloudCount)
             continue;
+        const double cellMean = cell.mean();
         for (double s : cell.samples())
-            if (withinBand(s, cell.mean()))
+            if (withinBand(s, cellMean))
                 out.push_back({s, 2.0 * k});
     }
     return out;
@@ -115,8 +112,6 @@ SortedPointMaps sortPointMaps(const CPointMap& petrol, const CPointMap& gas, boo
     };
     sortInto(petrol, out.petrol);
     sortInto(gas, out.gas);
-    out.petrolCloud = cloudOf(out.petrol);
-    out.gasCloud = cloudOf(out.gas);
     return out;
 }
 

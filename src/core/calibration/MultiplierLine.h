@@ -24,10 +24,10 @@ using MultiplierLine = std::array<double, kSetupTimesCount>;
 // The injection times gathered for one pressure cell.
 class PressureCell {
 public:
-    void add(double ms);
-    void clear();
+    void add(double ms) { m_samples.push_back(ms); }
+    void clear() { m_samples.clear(); }
     std::size_t count() const { return m_samples.size(); }
-    double mean() const { return m_mean; }
+    double mean() const;  // 0 for an empty cell
     const std::vector<double>& samples() const { return m_samples; }
     // The mean of the samples within 15 % of the cell mean, once the cell holds more than 10 samples;
     // 0 otherwise (also when no sample qualifies).
@@ -35,7 +35,6 @@ public:
 
 private:
     std::vector<double> m_samples;
-    double m_mean = 0;
 };
 
 using PressureCells = std::array<PressureCell, kPressureCells>;
@@ -57,22 +56,24 @@ struct CloudPoint {
     bool operator==(const CloudPoint&) const = default;
 };
 
+// The cloud of one map: the samples of every cell holding more than 5, within 15 % of the cell mean,
+// at the cell's pressure.
+std::vector<CloudPoint> cloudOf(const PressureCells& cells);
+
 // Both maps sorted into cells, as the calibration page reads them.
 struct SortedPointMaps {
     PressureCells petrol;
     PressureCells gas;
     double petrolFill = 0;
     double gasFill = 0;
-    // Series 0 (petrol) and 1 (gas): the samples of every cell holding more than 5, within 15 % of
-    // the cell mean.
-    std::vector<CloudPoint> petrolCloud;
-    std::vector<CloudPoint> gasCloud;
+    // The chart's series 0 (petrol) and 1 (gas).
+    std::vector<CloudPoint> petrolCloud() const { return cloudOf(petrol); }
+    std::vector<CloudPoint> gasCloud() const { return cloudOf(gas); }
 };
 
 // Each bin with a count adds its average time (sum / count × 0.004 ms, to 0.01 ms) eleven times to
 // its cell, so that one bin alone passes the "more than 10 samples" rule.
 SortedPointMaps sortPointMaps(const CPointMap& petrol, const CPointMap& gas, bool absoluteSensor);
-std::vector<CloudPoint> cloudOf(const PressureCells& cells);
 
 // What "Oblicz nastawy" adds to the line: per cell the relative difference of the trusted gas and
 // petrol averages, in percent, averaged in 1-ms buckets of the petrol time, the empty buckets filled

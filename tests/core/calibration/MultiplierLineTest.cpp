@@ -107,8 +107,9 @@ TEST(MultiplierLine, SortingAndProposalFromPointMaps)
     ASSERT_GE(k, 0);
     EXPECT_EQ(sorted.petrol[static_cast<std::size_t>(k)].count(), 11u);  // eleven copies of one bin
     EXPECT_DOUBLE_EQ(sorted.gas[static_cast<std::size_t>(k)].mean(), 3.3);
-    ASSERT_EQ(sorted.petrolCloud.size(), 11u);
-    EXPECT_EQ(sorted.petrolCloud[0], (CloudPoint{3.0, 2.0 * k}));
+    const std::vector<CloudPoint> cloud = sorted.petrolCloud();
+    ASSERT_EQ(cloud.size(), 11u);
+    EXPECT_EQ(cloud[0], (CloudPoint{3.0, 2.0 * k}));
 
     const LineProposal p = proposeLineChange(sorted.petrol, sorted.gas);
     for (int c : p.change)
