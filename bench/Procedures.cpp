@@ -1,8 +1,8 @@
 #include "Procedures.h"
 
 #include "platform/Clock.h"
-#include "settings/FirmwareUpdate.h"
-#include "settings/SettingsActions.h"
+#include "service/FirmwareUpdate.h"
+#include "service/SettingsActions.h"
 
 namespace tarvola::bench {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "WireCounter.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 namespace tarvola::bench {
 

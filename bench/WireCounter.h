@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 namespace tarvola::bench {
 

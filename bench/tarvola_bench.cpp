@@ -23,7 +23,7 @@
 #include "WireCounter.h"
 #include "WireReport.h"
 #include "errors/IError.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "link/LinkTiming.h"
 #include "maps/MapBlock.h"
 #include "maps/PointMap.h"
@@ -175,7 +175,7 @@ std::vector<Case> makeCases()
                      }});
     cases.push_back({"live poll", [](CLPGDevice& d) {
                          DiagPayload sample{};
-                         return d.pollDiagnostics(sample) == PollRead;
+                         return d.pollDiagnostics(sample) == PollStatus::Read;
                      }});
     // What the program does when it connects: link check, identity, every block into the record in
     // its order, the map.

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 using namespace tarvola;
 
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 1: {
             ExchangeBuffer b{};
             std::uint8_t len = 6, code = 2;
-            device.sendReceiveStatus(b, len, code);
+            device.link().exchange(b, len, code, "", CLink::ReadMode::FailShortRead);
             break;
         }
         case 2: {

@@ -8,7 +8,7 @@
 #include "CliPrompt.h"
 #include "Json.h"
 #include "TraceFile.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "lang/Language.h"
 #include "lang/LanguageServices.h"
 #include "link/PortList.h"

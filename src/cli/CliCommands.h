@@ -7,7 +7,7 @@
 
 #include "CliOptions.h"
 #include "CliPrompt.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 namespace tarvola::cli {
 

@@ -6,7 +6,7 @@
 #include "CliCommands.h"
 #include "Json.h"
 #include "lang/translate.h"
-#include "monitor/DeviceErrorsCommands.h"
+#include "service/DeviceErrorsCommands.h"
 
 namespace tarvola::cli {
 

@@ -5,7 +5,7 @@
 #include "CliCommands.h"
 #include "Json.h"
 #include "settings/CFirmwareFile.h"
-#include "settings/FirmwareUpdate.h"
+#include "service/FirmwareUpdate.h"
 
 namespace tarvola::cli {
 

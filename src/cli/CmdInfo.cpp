@@ -33,8 +33,7 @@ int connectDevice(CliContext& c)
     CLPGDevice& device = c.device;
     std::ostream& err = c.err;
     if (o.demo) {
-        device.setDemo(true);
-        device.setConnected(true);
+        device.startDemo();
         return ExitOk;
     }
     if (o.port) {

@@ -68,7 +68,7 @@ int commandMonitor(CliContext& c)
 {
     const auto& args = c.options.arguments;
     long count = -1;
-    std::string record = kNoRecordingPath;
+    std::string record;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--count" && i + 1 < args.size()) {
             const std::string& v = args[++i];
@@ -84,7 +84,7 @@ int commandMonitor(CliContext& c)
             return ExitUsage;
         }
     }
-    if (record != kNoRecordingPath) {
+    if (!record.empty()) {
         // A recording that cannot be written would otherwise be skipped without a word.
         CDiagFile probe;
         if (!probe.open(record, CDiagFile::Mode::Write)) {

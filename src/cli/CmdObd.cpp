@@ -10,7 +10,7 @@
 #include "CliCommands.h"
 #include "Json.h"
 #include "lang/translate.h"
-#include "obd/COBDSession.h"
+#include "service/COBDSession.h"
 
 namespace tarvola::cli {
 

@@ -5,7 +5,7 @@
 #include "CliCommands.h"
 #include "Json.h"
 #include "settings/CSettingsFile.h"
-#include "settings/SettingsActions.h"
+#include "service/SettingsActions.h"
 #include "settings/SettingsKeys.h"
 
 namespace tarvola::cli {

@@ -18,7 +18,7 @@ int commandSwitch(CliContext& c)
     const std::string& mode = args[0];
     const bool ok = mode == "petrol" ? c.device.switchToPetrol()
                     : mode == "gas"  ? c.device.switchToGas()
-                                     : c.device.switchToAuto();
+                                     : c.device.goToAutomatic();
     if (!ok) {
         c.err << "tarvola-cli: the controller did not take the switch to " << mode << '\n';
         return ExitRefused;

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 namespace tarvola::cli {
 

@@ -87,7 +87,7 @@ protected:
         options.warm = true;
         start(options);
         DiagPayload payload{};
-        ASSERT_EQ(device->pollDiagnostics(payload), PollRead);
+        ASSERT_EQ(device->pollDiagnostics(payload), PollStatus::Read);
         std::copy(payload.begin(), payload.end(), pattern.m_bytes.begin());
         originalDelay = device->m_settings.m_base.m_emulatorDelay;
         makeRun(1, 1, 10);
@@ -375,7 +375,7 @@ TEST_F(AutoCalibrationRun, ChecksBeforeTheStart)
     const auto withReducer = [&](double celsius) {
         sim->setTemperatures(celsius, 40);
         DiagPayload payload{};
-        EXPECT_EQ(device->pollDiagnostics(payload), PollRead);
+        EXPECT_EQ(device->pollDiagnostics(payload), PollStatus::Read);
         CDiag s;
         std::copy(payload.begin(), payload.end(), s.m_bytes.begin());
         return s;

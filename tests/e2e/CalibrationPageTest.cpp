@@ -162,7 +162,7 @@ TEST_F(CalibrationPage, LiveSamplesMoveTheLivePointEveryThirdSample)
 {
     open();
     DiagPayload payload{};
-    ASSERT_EQ(device->pollDiagnostics(payload), PollRead);
+    ASSERT_EQ(device->pollDiagnostics(payload), PollStatus::Read);
     CDiag sample;
     std::copy(payload.begin(), payload.end(), sample.m_bytes.begin());
     page->onLiveSample(sample);

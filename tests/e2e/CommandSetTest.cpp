@@ -253,7 +253,7 @@ TEST_F(SimLink, LivePollAndPointMapsDecodeConsistently)
 {
     start();
     DiagPayload s{};
-    ASSERT_EQ(device->pollDiagnostics(s), PollRead);
+    ASSERT_EQ(device->pollDiagnostics(s), PollStatus::Read);
     EXPECT_EQ(frames().back(), controlFrame(6));
     EXPECT_EQ(s[0], ModePetrol);
     const unsigned period = s[16] | (s[17] << 8);
@@ -279,7 +279,7 @@ TEST_F(SimLink, VariantControllerUsesItsOwnSubCodesAndReplyCodes)
     ASSERT_TRUE(device->readPetrolMap(petrol));
     ASSERT_TRUE(device->readGasMap(gas));
     DiagPayload s{};
-    ASSERT_EQ(device->pollDiagnostics(s), PollRead);
+    ASSERT_EQ(device->pollDiagnostics(s), PollStatus::Read);
     const auto f = frames();
     ASSERT_EQ(f.size(), 3u);
     EXPECT_EQ(f[0], controlFrame(37));
@@ -291,7 +291,7 @@ TEST_F(SimLink, VariantControllerUsesItsOwnSubCodesAndReplyCodes)
 
     // A plain device asking a variant controller with the plain sub-code is refused.
     device->m_settings.m_devInfo.m_deviceID = 0;
-    EXPECT_EQ(device->pollDiagnostics(s), PollUnexpectedReply);
+    EXPECT_EQ(device->pollDiagnostics(s), PollStatus::UnexpectedReply);
 }
 
 TEST_F(SimLink, PointMapRepliesOfTheWrongLengthAreRejected)

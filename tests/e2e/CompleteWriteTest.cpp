@@ -7,7 +7,7 @@
 #include "SimFixture.h"
 #include "lang/translate.h"
 #include "settings/CSettingsFile.h"
-#include "settings/SettingsActions.h"
+#include "service/SettingsActions.h"
 
 using namespace tarvola;
 using namespace tarvola::test;

@@ -1,7 +1,7 @@
 // Stored faults read from and cleared in the virtual controller through the error model.
 
 #include "SimFixture.h"
-#include "monitor/DeviceErrorsCommands.h"
+#include "service/DeviceErrorsCommands.h"
 
 using namespace tarvola;
 using namespace tarvola::test;

@@ -8,7 +8,7 @@
 #include "SimFixture.h"
 #include "errors/IError.h"
 #include "lang/translate.h"
-#include "settings/FirmwareUpdate.h"
+#include "service/FirmwareUpdate.h"
 
 using namespace tarvola;
 using namespace tarvola::test;

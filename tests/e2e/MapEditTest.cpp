@@ -5,8 +5,8 @@
 
 #include "FuelMap.h"
 #include "SimFixture.h"
-#include "maps/MainCorrEditor.h"
-#include "maps/MapEditor.h"
+#include "calibration/MainCorrEditor.h"
+#include "calibration/MapGridModel.h"
 
 using namespace tarvola;
 using namespace tarvola::test;
@@ -119,7 +119,7 @@ TEST_F(MapEditLink, TheMarkerFollowsALiveSample)
     for (int i = 0; i < 100 && std::abs(point.rpm - 2600) > 60; ++i) {
         std::this_thread::sleep_for(50ms);
         DiagPayload payload{};
-        ASSERT_EQ(device->pollDiagnostics(payload), PollRead);
+        ASSERT_EQ(device->pollDiagnostics(payload), PollStatus::Read);
         std::copy(payload.begin(), payload.end(), sample.m_bytes.begin());
         point = operatingPointOf(sample, context);
     }

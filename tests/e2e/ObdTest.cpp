@@ -7,7 +7,7 @@
 #include <set>
 
 #include "SimFixture.h"
-#include "obd/COBDSession.h"
+#include "service/COBDSession.h"
 
 using namespace tarvola;
 using namespace tarvola::test;

@@ -9,8 +9,8 @@
 
 #include "SimFixture.h"
 #include "monitor/CDiagFile.h"
-#include "monitor/CDiagInputThread.h"
-#include "monitor/DiagPolling.h"
+#include "device/CDiagInputThread.h"
+#include "device/DiagPolling.h"
 
 using namespace tarvola;
 using namespace std::chrono_literals;

@@ -10,7 +10,7 @@
 
 #include "TestTiming.h"
 #include "VirtualController.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 namespace tarvola::test {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "VirtualController.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/Clock.h"
 
 using namespace tarvola;
@@ -57,9 +57,9 @@ TEST(RealTiming, LateReplyCompletesInSendReceiveOnly)
     p[0] = 6;
     len = 6;
     code = 2;
-    EXPECT_EQ(device.sendReceiveStatus(p, len, code), 2);
+    EXPECT_FALSE(device.link().exchange(p, len, code, "", CLink::ReadMode::FailShortRead));
     sim.setFault(sim::Fault::None, 0.0, -1);
     sleepMs(1500); // let the held-back tail go by
     DiagPayload s{};
-    EXPECT_EQ(device.pollDiagnostics(s), PollRead);
+    EXPECT_EQ(device.pollDiagnostics(s), PollStatus::Read);
 }

@@ -6,6 +6,7 @@
 #include <locale>
 #include <sstream>
 
+#include "lang/CommonTexts.h"
 #include "lang/translate.h"
 #include "monitor/DiagValues.h"
 #include "platform/Clock.h"
@@ -460,7 +461,10 @@ void CAutoCalibration::procedure()
 void CAutoCalibration::finishSuccess()
 {
     IUserPrompt& prompt = m_device.prompt();
-    m_device.switchToAuto();
+    // The corrections are stored by now: a refused automatic mode leaves the calibration valid, but
+    // the fitter must know the car stays on petrol.
+    if (!m_device.switchToAuto())
+        prompt.error(translate(kAutoModeFailedText));
     m_result.outcome = CalibrationOutcome::Succeeded;
     prompt.information(translate(kFinished));
     if (prompt.yesNo(translate(CMultiplierCalibration::kEraseGasMapQuestion)))

@@ -13,7 +13,7 @@
 
 #include "calibration/ICalibrationView.h"
 #include "calibration/MultiplierLine.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/DeadlineTimer.h"
 
 namespace tarvola {

@@ -18,6 +18,11 @@ IError::IError(std::uint32_t code, std::string function, std::shared_ptr<const I
     m_cause = std::move(cause);
 }
 
+std::string errorBoxText(const std::string& handler, const IError& error)
+{
+    return handler + "\n" + error.description();
+}
+
 std::string IError::description() const
 {
     if (m_code < m_messages.size())

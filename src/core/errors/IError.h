@@ -56,6 +56,11 @@ private:
     std::string m_what;
 };
 
+// The text of the box that shows a caught error object: the handler that caught it
+// ("CVeldranixView::OnBtnLpg()"), a line break and the error's description. Every window and the
+// command line show caught errors this way.
+std::string errorBoxText(const std::string& handler, const IError& error);
+
 // Failures of the thread and lock library (codes -1 and -2 lie outside its table on purpose:
 // the operation's name tells them apart).
 class CThreadError : public IError {

@@ -7,6 +7,7 @@ namespace tarvola {
 // A setting, a correction or an erase the controller did not take.
 constexpr const char* kDeviceSettingFailedText = "Nie powiodło się ustawienie urządzenia!";
 // The controller did not take the reset request that ends a settings change.
+constexpr const char* kAutoModeFailedText = "Nie powiodło się przełączenie w tryb AUTO!";
 constexpr const char* kDeviceResetFailedText = "Nie powiodło się zresetowanie urządzenia!";
 
 } // namespace tarvola

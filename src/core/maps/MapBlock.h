@@ -15,6 +15,9 @@ constexpr std::uint16_t kMapLastPieceAddress = kMapBlockAddress + kMapBlockSize 
 
 using MapBlock = std::array<std::uint8_t, kMapBlockSize>;
 
+// The controller's edit operations on a range of map cells.
+enum class MapEdit : std::uint8_t { Set = 1, Add = 2, Subtract = 3, Zero = 4 };
+
 // (sum of bytes 0..285 + 1) mod 65536.
 std::uint16_t mapCheckValue(const MapBlock& block);
 // The check value stored in bytes 286-287.

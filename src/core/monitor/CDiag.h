@@ -8,6 +8,16 @@
 
 namespace tarvola {
 
+// The live sample as the controller sends it (16-bit fields in PC order once received).
+constexpr std::size_t kDiagPayloadSize = 82;
+using DiagPayload = std::array<std::uint8_t, kDiagPayloadSize>;
+
+// Work modes the controller reports in byte 0 of a sample.
+enum WorkMode : std::uint8_t { ModePetrol = 2, ModeGas = 3 };
+
+// Status of one live poll.
+enum class PollStatus { Read, UnexpectedReply, Failed };
+
 constexpr std::size_t kDiagSampleSize = 88;
 constexpr std::size_t kDiagSequenceOffset = 84;
 

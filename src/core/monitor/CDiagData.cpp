@@ -2,14 +2,8 @@
 
 #include <algorithm>
 
-#include "monitor/DiagPolling.h"
 
 namespace tarvola {
-
-CDiagData::~CDiagData()
-{
-    endPollingInto(this);
-}
 
 void CDiagData::append(const CDiag& sample)
 {

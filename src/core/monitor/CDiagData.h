@@ -23,9 +23,6 @@ public:
     static constexpr std::size_t kDropAtOnce = 250;
 
     CDiagData() = default;
-    // Ends a polling thread that still feeds this buffer (waiting for its exchange to finish), so
-    // that a device destroyed while polling never leaves the thread writing into freed memory.
-    ~CDiagData();
     CDiagData(const CDiagData&) = delete;
     CDiagData& operator=(const CDiagData&) = delete;
 

@@ -129,9 +129,7 @@ bool CDiagFile::open(const std::string& path, Mode mode)
 {
     close();
     m_mode = mode;
-    // The single backslash is a valid file name here, unlike where the convention comes from: it
-    // must never become a file called "\" in the working folder.
-    if (path.empty() || path == kNoRecordingPath)
+    if (path.empty())
         return false;
     m_file.reset(std::fopen(path.c_str(), mode == Mode::Write ? "w" : "r"));
     if (!m_file)

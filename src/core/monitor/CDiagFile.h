@@ -18,9 +18,6 @@
 
 namespace tarvola {
 
-// The path that means "poll without recording".
-inline constexpr const char* kNoRecordingPath = "\\";
-
 // One recording line read back, in the fields' own units.
 struct DiagRecord {
     double workMode = 0;

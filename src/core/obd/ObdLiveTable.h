@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "link/CLPGDevice.h"
+#include "obd/ObdRecords.h"
 #include "obd/ObdReply.h"
 
 namespace tarvola {

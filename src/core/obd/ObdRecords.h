@@ -21,6 +21,13 @@ using ObdConnectionRecord = std::array<std::uint8_t, kObdConnectionSize>;
 using ObdCorrectionRecord = std::array<std::uint8_t, kObdCorrectionSize>;
 using BusRequestBytes = std::array<std::uint8_t, kBusRequestSize>;
 
+// One request of a multiple bus query: message length (1 or 2), service, parameter identifier.
+struct BusRequestItem {
+    std::uint8_t length = 2;
+    std::uint8_t service = 1;
+    std::uint8_t pid = 0;
+};
+
 // Connection record: bytes 0-3 the base bus identifier (PC order), the switch, the speed code and
 // a byte the controller needs at 8 or more. The other bytes belong to the controller and are
 // written back as read.

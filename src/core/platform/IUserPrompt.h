@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "errors/IError.h"
+
 namespace tarvola {
 
 class IUserPrompt {
@@ -18,6 +20,8 @@ public:
     // A plain box: OK, no icon. The boxes that name a failed operation and the error's description
     // use it.
     virtual void plain(const std::string& text) { information(text); }
+    // The plain box for an error object that `handler` caught (errorBoxText).
+    void errorBox(const std::string& handler, const IError& error) { plain(errorBoxText(handler, error)); }
     // A question with Yes and No; true for Yes.
     virtual bool yesNo(const std::string& text) = 0;
     // Long waits on the user-interface thread call this between steps so windows stay alive.

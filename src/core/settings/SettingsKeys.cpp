@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <unordered_map>
 
-#include "link/CLPGDevice.h"
+#include "settings/SettingsBlocks.h"
 #include "settings/Conversions.h"
 
 namespace tarvola {

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "settings/CDeviceSettings.h"
+#include "settings/SettingsBlocks.h"
 
 namespace tarvola {
 
-enum class SettingsBlock; // link/CLPGDevice.h
+
 
 // How a settings file writes the value.
 enum class KeyKind : std::uint8_t { Text, Number };

@@ -214,6 +214,7 @@ SettingsPage makeGasPage()
 {
     SettingsPage p{"CPanelGasPage", "Parametry gazowe",
                    {"Wtryskiwacze gazowe", "Ciśnienie", "Czujniki temperatury", "Poziom gazu"}, {}, 2200};
+    p.hasFuelLevel = true;
     auto& c = p.controls;
     auto inj = number(2201, "CPanelGasPage::OnSelendokCmbLpgInj", "Wtryskiwacz gazowy", "", 0,
                       texts({{"VALTEK/RAIL-IG 3 OHM", 1}, {"VALTEK/RAIL-IG 2 OHM", 15}, {"VALTEK/RAIL-IG 1 OHM", 9},
@@ -348,6 +349,7 @@ SettingsPage makeAdvancedPage()
     SettingsPage p{"CAdvancedPage", "Zaawansowane",
                    {"Rozgrzewanie wtryskiwaczy", "Poprawki od ciśnienia", "Cut-off", "Wtrysk gazu", "Przełączanie na gaz"},
                    {}, 2400};
+    p.needsPassword = true;
     auto& c = p.controls;
     c.push_back(warmingCheck(2401, "CAdvancedPage::OnChkInjWarming", 0));
     c.push_back(warmingTime(2402, "CAdvancedPage::OnSelendokCmbWarminTime", 0));

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "lang/CommonTexts.h"
 #include "settings/Conversions.h"
 
 namespace tarvola {
@@ -137,37 +136,6 @@ int fuelLampsLit(std::uint8_t level, const CSensorsSetup& s)
     if (r > quarter)
         return 1;
     return 0;
-}
-
-// ---- changes ----
-
-ChangeResult applySettingChange(CLPGDevice& device, const SettingControl& control, double value)
-{
-    if (control.needsConnection && !device.isConnected())
-        return ChangeResult::NotConnected;
-    if (control.kind != ControlKind::Check) {
-        const double current = control.get(device.m_settings);
-        if (current == value)
-            return ChangeResult::Unchanged;
-    }
-    control.set(device.m_settings, value);
-    if (control.endsWithReset && !device.switchToPetrolAndWait())
-        return ChangeResult::WriteFailed;
-    for (SettingsBlock block : control.blocks)
-        if (!device.writeSettings(block))
-            return ChangeResult::WriteFailed;
-    if (control.endsWithReset && !device.resetDevice())
-        return ChangeResult::ResetFailed;
-    return ChangeResult::Written;
-}
-
-const char* changeFailureMessage(ChangeResult result)
-{
-    switch (result) {
-    case ChangeResult::WriteFailed: return "Nie powiodło się wpisanie ustawień do urządzenia!";
-    case ChangeResult::ResetFailed: return kDeviceResetFailedText;
-    default: return "";
-    }
 }
 
 } // namespace tarvola

@@ -4,8 +4,8 @@
 // change ends with a controller reset. The pages of the desktop application lay these out; the rules
 // live here so a test can run a change without a window.
 //
-// A change is written at once (there is no Apply step): applySettingChange() stores the value in the
-// device's record and sends the blocks. A failed write leaves the record changed.
+// A change is written at once (there is no Apply step): applySettingChange() in service/SettingsChange.h
+// stores the value in the device's record and sends the blocks.
 
 #include <cstdint>
 #include <functional>
@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "link/CLPGDevice.h"
 #include "settings/CDeviceSettings.h"
+#include "settings/SettingsBlocks.h"
 
 namespace tarvola {
 
@@ -67,6 +67,8 @@ struct SettingsPage {
     std::vector<const char*> groups;  // Polish group captions; group g has the identifier groupId(g)
     std::vector<SettingControl> controls;
     int firstId = 0;
+    bool hasFuelLevel = false;     // the last group carries the fuel level sliders, reading and lamps
+    bool needsPassword = false;    // shown only once the advanced password was entered
     int groupId(int group) const { return firstId + 90 + group; }
     const SettingControl* find(int id) const;
 };
@@ -84,20 +86,6 @@ constexpr int Lamps = 2241;     // four level lamps 2241..2244 from the top, the
 constexpr int ReserveLabel = 2246;
 constexpr int ReadingLabel = 2247;
 } // namespace fuelctl
-
-enum class ChangeResult {
-    NotConnected,   // the handler needs the controller's settings and has none: nothing changed
-    Unchanged,      // the picked value is the record's value: nothing sent
-    Written,
-    WriteFailed,    // the petrol step or a block write failed: "Nie powiodło się wpisanie ustawień..."
-    ResetFailed,    // the blocks went, the reset request failed: "Nie powiodło się zresetowanie..."
-};
-
-// Runs a change through the record and the controller. A check box is never "Unchanged": clicking it
-// always writes. Port errors (CRSError) pass through to the caller, with the record already changed.
-ChangeResult applySettingChange(CLPGDevice& device, const SettingControl& control, double value);
-// The Polish message for a failed change; empty for the other results.
-const char* changeFailureMessage(ChangeResult result);
 
 // ---- the rules behind the controls ----
 

@@ -35,8 +35,14 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
     connect(&m_refresh, &QTimer::timeout, this, &CMainFrame::refreshTick);
     connect(&m_reconnect, &QTimer::timeout, this, &CMainFrame::reconnectTick);
     connect(&doc, &CVeldranixDoc::lostController, this, [this] { startReconnectTimer(1000); });
-    connect(&doc, &CVeldranixDoc::connectionStateChanged, this, &CMainFrame::showConnectionState);
-    doc.m_mainFrame = this;
+    connect(&doc, &CVeldranixDoc::changed, this, [this](const DeviceChange& change) {
+        if (!change.has(DeviceChange::Connection))
+            return;
+        showConnectionState();
+        if (m_doc.isConnected())
+            setWindowTitle(CVeldranixDoc::titleText(m_doc.isDemo()));
+    });
+    connect(&doc, &CVeldranixDoc::languageChanged, this, &CMainFrame::languageRefresh);
     languageRefresh();
 }
 
@@ -44,8 +50,6 @@ CMainFrame::~CMainFrame()
 {
     m_refresh.stop();
     m_reconnect.stop();
-    if (m_doc.m_mainFrame == this)
-        m_doc.m_mainFrame = nullptr;
 }
 
 QSize CMainFrame::startSize(const QRect& available)
@@ -101,10 +105,13 @@ QAction* CMainFrame::action(int command) const
     return it == m_actions.end() ? nullptr : it->second;
 }
 
-void CMainFrame::startRefreshTimer()
+bool CMainFrame::startPolling()
 {
+    if (!m_doc.startDiagnostics())
+        return false;
     if (!m_refresh.isActive())
         m_refresh.start();
+    return true;
 }
 
 void CMainFrame::startReconnectTimer(int periodMs)
@@ -139,24 +146,17 @@ void CMainFrame::showConnectionState()
 
 void CMainFrame::refreshTick()
 {
-    if (m_view) {
+    if (m_view)
         m_view->liveRefresh();
-        m_view->connectionDisplay();
-    }
 }
 
 void CMainFrame::reconnectTick()
 {
     m_reconnect.stop();
-    m_view->connectionDisplay();
-    m_doc.RefreshAll();
-    if (m_doc.reconnect()) {
-        m_view->connectionDisplay();
-        m_doc.RefreshAll();
-        m_doc.StartDiagnostics();
-    } else {
+    if (m_doc.reconnect())
+        startPolling();
+    else
         m_reconnect.start(5000);
-    }
     showConnectionState();
 }
 
@@ -168,7 +168,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     m_refresh.stop();
     m_reconnect.stop();
-    m_doc.StopDiagnostics();
+    m_doc.stopDiagnostics();
     m_doc.closePort();
     event->accept();
 }

@@ -22,7 +22,8 @@ public:
 
     CVeldranixView* view() const { return m_view; }
     QAction* action(int command) const;
-    void startRefreshTimer();
+    // Starts live polling and, with it, the refresh timer. False when polling did not start.
+    bool startPolling();
     // Starts the reconnect timer with this period.
     void startReconnectTimer(int periodMs);
     bool reconnectTimerActive() const { return m_reconnect.isActive(); }

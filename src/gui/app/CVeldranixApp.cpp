@@ -69,9 +69,7 @@ bool CVeldranixApp::start(QString& error)
         m_doc->setPortLister([port] { return std::vector<std::string>{port}; });
     }
     if (m_options.demo) {
-        m_doc->setDemo(true);
-        m_doc->setConnected(true);
-        m_doc->readIdentity();
+        m_doc->startDemo();
     }
     m_frame = std::make_unique<CMainFrame>(*m_doc);
     m_prompt.setOwner(m_frame.get());

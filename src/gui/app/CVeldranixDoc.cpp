@@ -1,9 +1,8 @@
 #include "app/CVeldranixDoc.h"
 
 #include <QMetaObject>
+#include <QThread>
 
-#include "app/CMainFrame.h"
-#include "app/CVeldranixView.h"
 #include "lang/Language.h"
 
 namespace tarvola::gui {
@@ -15,6 +14,7 @@ CVeldranixDoc* g_document = nullptr;
 CVeldranixDoc::CVeldranixDoc(IUserPrompt& prompt, LinkTiming timing, AppConfig config)
     : CLPGDevice(prompt, timing, std::move(config))
 {
+    qRegisterMetaType<tarvola::DeviceChange>();
     setListener(this);
     g_document = this;
 }
@@ -41,44 +41,21 @@ QString CVeldranixDoc::titleText(bool demo)
     return title;
 }
 
-void CVeldranixDoc::SetTitle()
-{
-    if (g_document && m_mainFrame)
-        m_mainFrame->setWindowTitle(titleText(isDemo()));
-}
-
-bool CVeldranixDoc::StartDiagnostics(const std::string& recordingPath)
-{
-    if (!startDiagnostics(recordingPath))
-        return false;
-    if (m_mainFrame)
-        m_mainFrame->startRefreshTimer();
-    return true;
-}
-
-void CVeldranixDoc::StopDiagnostics()
-{
-    stopDiagnostics();
-}
-
-void CVeldranixDoc::RefreshAll()
-{
-    if (m_view)
-        m_view->fullReload();
-    if (m_mainFrame)
-        m_mainFrame->languageRefresh();
-}
-
 void CVeldranixDoc::SetLanguage(int language)
 {
     setCurrentLanguage(language);
     rebuildErrorList();
-    RefreshAll();
+    emit languageChanged();
 }
 
-void CVeldranixDoc::connectionChanged()
+void CVeldranixDoc::deviceChanged(const DeviceChange& change)
 {
-    QMetaObject::invokeMethod(this, [this] { emit connectionStateChanged(); }, Qt::QueuedConnection);
+    // Changes made on the user-interface thread reach the views before the operation returns, so a
+    // handler that writes a block sees its page redrawn; the polling thread's are queued over.
+    if (QThread::currentThread() == thread())
+        emit changed(change);
+    else
+        QMetaObject::invokeMethod(this, [this, change] { emit changed(change); }, Qt::QueuedConnection);
 }
 
 void CVeldranixDoc::controllerLost()

@@ -2,18 +2,17 @@
 // The one document, which is at the same time the controller device: the settings record, the live
 // samples, the port and every command. Windows reach it through document().
 //
-// The polling thread reports a lost controller through the device listener; the document hands that
-// over to the user-interface thread as the lostController() signal.
+// The document announces; the views react. Every change to the program's picture of the controller
+// (a block read or written, the map, the identity, the stored faults, the connection) reaches the
+// views once, as the changed() signal on the user-interface thread, naming what changed; a change of
+// language is languageChanged(). No view refreshes another: each listens and redraws itself.
 
 #include <QObject>
 #include <string>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 namespace tarvola::gui {
-
-class CMainFrame;
-class CVeldranixView;
 
 class CVeldranixDoc : public QObject, public CLPGDevice, private IDeviceListener {
     Q_OBJECT
@@ -25,23 +24,14 @@ public:
     // The process-wide document; null before the document exists and after it ended.
     static CVeldranixDoc* document();
 
-    CMainFrame* m_mainFrame = nullptr;  // not owned
-    CVeldranixView* m_view = nullptr;   // not owned
-
-    // "TARVOLA v 1.08 LPG" and "     DEMO" or fifteen spaces, on the main frame.
-    void SetTitle();
+    // "TARVOLA v 1.08 LPG" and "     DEMO" or fifteen spaces: the main window's title.
     static QString titleText(bool demo);
     // False while an automatic calibration runs.
     bool CanCloseFrame() const { return !m_calibrating; }
     bool calibrating() const { return m_calibrating; }
     void setCalibrating(bool on) { m_calibrating = on; }
 
-    // Starts live polling (and the frame's refresh timer) when diagnostics are allowed.
-    bool StartDiagnostics(const std::string& recordingPath = "\\");
-    void StopDiagnostics();
-    // Reloads every control of the view, then the frame's menu texts and toolbar.
-    void RefreshAll();
-    // Switches the interface language and relabels everything.
+    // Switches the interface language; every window relabels itself from languageChanged().
     void SetLanguage(int language);
 
     // Set once the advanced page's password was entered; kept until the program ends.
@@ -49,12 +39,15 @@ public:
     void setUnlocked() { m_unlocked = true; }
 
 signals:
+    // On the user-interface thread, once per operation that changed the controller's picture.
+    void changed(const tarvola::DeviceChange& change);
+    // The interface language changed.
+    void languageChanged();
     // On the user-interface thread: the polling thread gave up on the controller.
     void lostController();
-    void connectionStateChanged();
 
 private:
-    void connectionChanged() override;
+    void deviceChanged(const DeviceChange& change) override;
     void controllerLost() override;
 
     bool m_calibrating = false;
@@ -62,3 +55,5 @@ private:
 };
 
 } // namespace tarvola::gui
+
+Q_DECLARE_METATYPE(tarvola::DeviceChange)

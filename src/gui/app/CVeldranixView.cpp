@@ -12,6 +12,7 @@
 #include "app/CVeldranixDoc.h"
 #include "app/DataFolder.h"
 #include "lang/CLangDlg.h"
+#include "lang/CommonTexts.h"
 #include "lang/QtTextTargets.h"
 #include "lang/translate.h"
 #include "monitor/CDisplayDlg.h"
@@ -58,6 +59,9 @@ CVeldranixView::CVeldranixView(CVeldranixDoc& doc, CMainFrame& frame, QWidget* p
     for (int i = 0; i < 6; ++i)
         m_indicators[static_cast<std::size_t>(i)]->setColors(colors::Dark, colors::Dark);
     m_indicators[6]->setColors(colors::Red, colors::Red);
+
+    connect(&m_doc, &CVeldranixDoc::changed, this, &CVeldranixView::documentChanged);
+    connect(&m_doc, &CVeldranixDoc::languageChanged, this, &CVeldranixView::applyLanguage);
 }
 
 CColorStatic* CVeldranixView::valueStatic(const QColor& text, int minChars)
@@ -234,11 +238,9 @@ QPushButton* CVeldranixView::button(int id) const
 
 void CVeldranixView::firstUpdate()
 {
-    fullReload();
-    m_doc.m_view = this;
+    applyLanguage();
     if (!m_doc.isConnected())
         m_doc.CLPGDevice::connect();
-    connectionDisplay();
     m_sheet->addPage(new SettingsPageWidget(m_doc, petrolPage(), m_sheet));
     m_sheet->addPage(new SettingsPageWidget(m_doc, gasPage(), m_sheet));
     m_sheet->addPage(new SettingsPageWidget(m_doc, switchPage(), m_sheet));
@@ -247,14 +249,16 @@ void CVeldranixView::firstUpdate()
     m_sheet->addPage(new ComingPage("Mapa", m_sheet));
     m_sheet->addPage(new ComingPage("Oscyloskop", m_sheet));
     m_initialised = true;
-    m_doc.RefreshAll();
+    applyLanguage();
+    if (!m_doc.isConnected())
+        emptyValues();
     if (m_doc.isConnected())
-        m_doc.StartDiagnostics();
+        m_frame.startPolling();
     else
         m_frame.startReconnectTimer(5000);
 }
 
-void CVeldranixView::fullReload()
+void CVeldranixView::applyLanguage()
 {
     CWidgetTextTarget target(this, false);
     try {
@@ -262,11 +266,15 @@ void CVeldranixView::fullReload()
     } catch (const IError&) {
         // A missing text leaves the labels as they were.
     }
-    if (!m_doc.isConnected())
-        emptyValues();
     m_sheet->applyTexts();
     if (CAppPropPage* page = m_sheet->activePage())
         page->reload();
+}
+
+void CVeldranixView::documentChanged(const DeviceChange& change)
+{
+    if (change.has(DeviceChange::Connection) && !m_doc.isConnected())
+        emptyValues();
 }
 
 void CVeldranixView::emptyValues()
@@ -280,12 +288,6 @@ void CVeldranixView::emptyValues()
     for (auto* s : {m_lambda1, m_lambda2, m_gasTime, m_gasPressure, m_rpm, m_gasTemp, m_reducerTemp, m_manifold,
                     m_supply})
         s->setValueText({});
-}
-
-void CVeldranixView::connectionDisplay()
-{
-    if (m_doc.isConnected())
-        m_doc.SetTitle();
 }
 
 void CVeldranixView::liveRefresh()
@@ -366,7 +368,7 @@ void CVeldranixView::showFuelGauge(std::uint8_t level)
 
 void CVeldranixView::showError(const char* handler, const IError& error)
 {
-    m_doc.prompt().plain(std::string(handler) + "\n" + error.description());
+    m_doc.prompt().errorBox(handler, error);
 }
 
 void CVeldranixView::runWorkModeSwitch(const char* handler, const std::function<bool()>& command,
@@ -394,8 +396,8 @@ void CVeldranixView::OnBtnAuto()
     if (!m_doc.isConnected() || m_doc.calibrating())
         return;
     runWorkModeSwitch("CVeldranixView::OnBtnAuto()",
-                      [this] { return m_doc.switchToPetrolAndWait() && m_doc.switchToAuto(); },
-                      "Nie powiodło się przełączenie w tryb AUTO!");
+                      [this] { return m_doc.goToAutomatic(); },
+                      kAutoModeFailedText);
 }
 
 // The gas button works during a calibration too: it is how the fitter takes the car back to gas.
@@ -415,13 +417,13 @@ void CVeldranixView::onTurnOffEm()
         CBusyScope busy(m_doc.prompt());
         CDiag sample;
         m_doc.diagData().newest(sample);
-        if (m_doc.m_settings.m_devInfo.m_version < 517 && sample.workMode() != ModeGas)
+        if (!m_doc.acceptsInjectorMask(sample.workMode()))
             return;
-        std::uint8_t mask = 0;
-        for (std::size_t i = 0; i < 8; ++i)
-            if (m_injChecks[i]->isChecked())
-                mask = static_cast<std::uint8_t>(mask | (1u << i));
-        m_doc.setActiveInjectors(mask);
+        std::array<bool, 8> onGas{};
+        for (std::size_t i = 0; i < onGas.size(); ++i)
+            onGas[i] = m_injChecks[i]->isChecked();
+        if (!m_doc.setActiveInjectors(CLPGDevice::injectorMask(onGas)))
+            m_doc.prompt().error(translate(kDeviceSettingFailedText));
     } catch (const IError& e) {
         showError("CVeldranixView::onTurnOffEm()", e);
     }

@@ -18,6 +18,7 @@
 
 namespace tarvola {
 class IError;
+struct DeviceChange;
 }
 
 namespace tarvola::gui {
@@ -33,13 +34,10 @@ public:
 
     // Connects, adds the pages, reloads everything and starts polling (or the reconnect timer).
     void firstUpdate();
-    // Texts in the current language; with no controller, every value emptied; the active page
-    // reloads from the record.
-    void fullReload();
+    // Texts in the current language; the active page reloads its lists and the record.
+    void applyLanguage();
     // One refresh tick: the dashboard from the newest sample, then the active page's live update.
     void liveRefresh();
-    // Retitles the main window when connected.
-    void connectionDisplay();
     bool initialised() const { return m_initialised; }
 
     CAppPropSheet* sheet() const { return m_sheet; }
@@ -71,6 +69,7 @@ public slots:
     void onCommand(int command);
 
 private:
+    void documentChanged(const DeviceChange& change);
     QWidget* buildSwitchPanel();
     QWidget* buildInjectors();
     QWidget* buildReadouts();

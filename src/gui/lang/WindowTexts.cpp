@@ -190,7 +190,7 @@ CSettingsPageTexts::CSettingsPageTexts(const SettingsPage& page)
             continue;
         add(c.kind == ControlKind::Check ? c.id : c.id + kLabelOffset, c.label);
     }
-    if (&page == &gasPage()) {
+    if (page.hasFuelLevel) {
         add(fuelctl::ReadingLabel, "Aktualne wskazanie");
         add(fuelctl::ReserveLabel, "Rezerwa");
     }

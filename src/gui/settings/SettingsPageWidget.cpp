@@ -10,6 +10,7 @@
 #include "lang/translate.h"
 #include "monitor/CDiag.h"
 #include "monitor/DiagValues.h"
+#include "service/SettingsChange.h"
 #include "settings/CPasswdDlg.h"
 
 namespace tarvola::gui {
@@ -23,6 +24,17 @@ SettingsPageWidget::SettingsPageWidget(CVeldranixDoc& doc, const SettingsPage& p
     };
     build();
     applyTexts();
+    for (const auto& c : m_page.controls)
+        for (SettingsBlock block : c.blocks)
+            m_shownBlocks.merge(DeviceChange::ofBlock(block));
+    connect(&m_doc, &CVeldranixDoc::changed, this, [this](const DeviceChange& change) {
+        // A hidden page redraws when it is next activated.
+        const bool touched = (change.parts & (DeviceChange::Connection | DeviceChange::Identity |
+                                              DeviceChange::Replaced)) != 0 ||
+                             (change.blocks & m_shownBlocks.blocks) != 0;
+        if (touched && isVisible())
+            reload();
+    });
 }
 
 QWidget* SettingsPageWidget::control(int id) const
@@ -121,7 +133,7 @@ void SettingsPageWidget::build()
             m_rows[c.id] = rowWidgets;
             ++row;
         }
-        if (&m_page == &gasPage() && g + 1 == groupCount)
+        if (m_page.hasFuelLevel && g + 1 == groupCount)
             buildFuelLevel(grid, row);
         stacks[g % columnCount]->addWidget(box);
     }
@@ -178,7 +190,7 @@ void SettingsPageWidget::applyTexts()
 
 bool SettingsPageWidget::locked() const
 {
-    return &m_page == &advancedPage() && !m_doc.unlocked();
+    return m_page.needsPassword && !m_doc.unlocked();
 }
 
 void SettingsPageWidget::activate()
@@ -196,7 +208,7 @@ void SettingsPageWidget::reload()
             list->fill(c.items);
     m_showing = false;
     showRecord();
-    if (&m_page == &advancedPage())
+    if (m_page.needsPassword)
         showLocked();
 }
 
@@ -248,7 +260,7 @@ void SettingsPageWidget::change(int id, double value)
             if (const char* message = changeFailureMessage(result); *message)
                 m_doc.prompt().error(translate(message));
         } catch (const IError& e) {
-            m_doc.prompt().plain(std::string(c->handler) + "()\n" + e.description());
+            m_doc.prompt().errorBox(std::string(c->handler) + "()", e);
         }
     }
     showRecord();

@@ -16,6 +16,7 @@
 #include "controls/CNumEdit.h"
 #include "controls/CValueCmbBox.h"
 #include "lang/WindowTexts.h"
+#include "device/CLPGDevice.h"
 #include "settings/SettingsPages.h"
 
 namespace tarvola::gui {
@@ -62,6 +63,7 @@ private:
     std::function<bool()> m_askPassword;
     bool m_blink = false;
     bool m_showing = false;
+    DeviceChange m_shownBlocks;  // the blocks this page's controls show
 };
 
 } // namespace tarvola::gui

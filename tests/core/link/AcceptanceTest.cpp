@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ScriptedPort.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 using namespace tarvola;
 using tarvola::test::frame;

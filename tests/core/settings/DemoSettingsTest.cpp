@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/link/ScriptedPort.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 using namespace tarvola;
 

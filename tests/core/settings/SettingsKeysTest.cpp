@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "settings/SettingsKeys.h"
 
 using namespace tarvola;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "service/SettingsChange.h"
 #include "settings/SettingsPages.h"
 
 namespace tarvola {

@@ -1,4 +1,4 @@
-#include "maps/MainCorrEditor.h"
+#include "calibration/MainCorrEditor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include "errors/IError.h"
 #include "lang/CommonTexts.h"
 #include "lang/translate.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/IUserPrompt.h"
 #include "platform/NumberText.h"
 
@@ -117,7 +117,7 @@ MainCorrApplyOutcome CMainCorrEditor::apply()
             return MainCorrApplyOutcome::Written;
     } catch (const IError& e) {
         // A timer handler must not let the error reach the event loop.
-        prompt.plain("CMainCorrDlg::OnTimer()\n" + e.description());
+        prompt.errorBox("CMainCorrDlg::OnTimer()", e);
         return MainCorrApplyOutcome::Raised;
     }
     prompt.error(translate(kDeviceSettingFailedText));

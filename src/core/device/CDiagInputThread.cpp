@@ -1,7 +1,7 @@
-#include "monitor/CDiagInputThread.h"
+#include "device/CDiagInputThread.h"
 
 #include "errors/IError.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/Clock.h"
 
 namespace tarvola {
@@ -77,11 +77,11 @@ CDiagInputThread::End CDiagInputThread::loop()
         // Checked again after the pause so that a stop does not wait for one more exchange.
         if (!pollingOn())
             return End::Stopped;
-        const int status = readSample(sample);
-        if (status == PollRead) {
+        const PollStatus status = readSample(sample);
+        if (status == PollStatus::Read) {
             storeSample(sample);
             g_failures.store(0);
-        } else if (status == PollFailed) {
+        } else if (status == PollStatus::Failed) {
             g_failures.fetch_add(1);
         }
         if (g_failures.load() >= m_failuresBeforeLoss)

@@ -1,4 +1,4 @@
-#include "monitor/DiagPolling.h"
+#include "device/DiagPolling.h"
 #include "monitor/DiagValues.h"
 
 #include <map>
@@ -6,8 +6,8 @@
 #include <mutex>
 
 #include "errors/IError.h"
-#include "link/CLPGDevice.h"
-#include "monitor/CDiagRSThread.h"
+#include "device/CLPGDevice.h"
+#include "device/CDiagRSThread.h"
 
 namespace tarvola {
 
@@ -96,7 +96,7 @@ bool CLPGDevice::startDiagnostics(const std::string& recordingPath)
 
     // Listed before it runs, so that nothing after add() can fail and free a running thread.
     PollingSlot slot{std::make_unique<CDiagRSThread>(*this, &m_diagData, recordingPath, &m_pollingOn),
-                     &m_pollingOn, stopWaitFor(m_timing)};
+                     &m_pollingOn, stopWaitFor(timing())};
     CDiagRSThread* thread = slot.thread.get();
     slots().byBuffer[&m_diagData] = std::move(slot);
     m_pollingOn = true;

@@ -1,8 +1,8 @@
-#include "monitor/DemoSequence.h"
+#include "device/DemoSequence.h"
 
 #include <mutex>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/Clock.h"
 #include "settings/Conversions.h"
 
@@ -101,12 +101,12 @@ void resetDemoSequenceForTesting()
     g_demo = DemoState{};
 }
 
-int CLPGDevice::demoPoll(DiagPayload& sample)
+PollStatus CLPGDevice::demoPoll(DiagPayload& sample)
 {
-    sleepMs(m_timing.demoPollPauseMs);
+    sleepMs(timing().demoPollPauseMs);
     if (nextDemoSample(sample, m_demoWorkMode, m_diagData.context()))
         m_diagData.clear();
-    return PollRead;
+    return PollStatus::Read;
 }
 
 } // namespace tarvola

@@ -1,4 +1,4 @@
-#include "settings/SettingsActions.h"
+#include "service/SettingsActions.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -10,7 +10,7 @@
 #include "errors/IError.h"
 #include "lang/CommonTexts.h"
 #include "lang/translate.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "settings/CSettingsFile.h"
 
 namespace tarvola {
@@ -67,7 +67,7 @@ ActionOutcome completeWrite(CLPGDevice& device, std::initializer_list<WriteStep>
                 return fail(device, step, translate(step == WriteStep::Reset ? kDeviceResetFailedText : kDeviceSettingFailedText));
         }
     } catch (const IError& e) {
-        return fail(device, current, std::string(actionName) + "\n" + e.description());
+        return fail(device, current, errorBoxText(actionName, e));
     }
     return {};
 }

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "link/ControlRequests.h"
 #include "platform/Clock.h"
 
@@ -23,22 +23,7 @@ constexpr std::uint8_t Poll = 1, Memory = 5, ErrorFlags = 6, Identity = 8, Stati
                        SetMapCell = 14, PetrolMap = 19, GasMap = 20, PetrolMapVariant = 28, GasMapVariant = 29;
 }
 
-const SettingsBlockLayout kLayouts[] = {
-    {7, 3, 3, 28, "base"},
-    {8, 4, 4, 21, "adv"},
-    {34, 26, 26, 30, "advancedSetup"},
-    {22, 15, 15, 16, "mainCorr"},
-    {12, 7, 7, 42, "setupTimes"},
-    {14, 9, 9, 28, "sensorsSetup"},
-    {27, 18, 18, 12, "obdConnection"},
-    {35, 27, 27, 18, "obdCorrection"},
-};
 } // namespace
-
-const SettingsBlockLayout& layoutOf(SettingsBlock block)
-{
-    return kLayouts[static_cast<std::size_t>(block)];
-}
 
 bool CLPGDevice::runAttempts(const char* operation, int attempts, std::uint32_t pauseMs, std::uint8_t code,
                              std::span<const std::uint8_t> payload, const AcceptFn& accept, ExchangeBuffer& reply,
@@ -66,7 +51,7 @@ bool CLPGDevice::controlAck(const char* operation, std::uint8_t subCode, std::ui
         return true;
     ExchangeBuffer reply{};
     std::uint8_t len = 0;
-    return runAttempts(operation, m_timing.attempts, pauseMs, kControlCode, controlRequest(subCode, argument), isAck,
+    return runAttempts(operation, timing().attempts, pauseMs, kControlCode, controlRequest(subCode, argument), isAck,
                        reply, len);
 }
 
@@ -76,7 +61,7 @@ bool CLPGDevice::controlRead(const char* operation, std::uint8_t subCode, std::u
     ExchangeBuffer reply{};
     std::uint8_t len = 0;
     const bool ok = runAttempts(
-        operation, m_timing.attempts, 0, kControlCode, controlRequest(subCode, argument),
+        operation, timing().attempts, 0, kControlCode, controlRequest(subCode, argument),
         [replyCode](std::uint8_t, std::uint8_t c, const ExchangeBuffer&) { return c == replyCode; }, reply, len);
     if (ok)
         std::copy_n(reply.begin(), std::min(out.size(), reply.size()), out.begin());
@@ -102,12 +87,14 @@ bool CLPGDevice::readIdentity()
         m_settings.m_devInfo.m_serial = "qx001";
         m_settings.m_devInfo.m_serialEnciphered = false;
         m_identityKnown = true;
+        noteChange(DeviceChange::of(DeviceChange::Identity));
         return true;
     }
     std::array<std::uint8_t, kIdentityReplySize> payload{};
     if (!controlRead("readIdentity", sub::Identity, code::Identity, payload))
         return false;
     decodeIdentity(payload, m_settings.m_devInfo);
+    noteChange(DeviceChange::of(DeviceChange::Identity));
     m_identityKnown = true;
     return true;
 }
@@ -116,12 +103,14 @@ bool CLPGDevice::readStatistics()
 {
     if (m_demo) {
         m_settings.m_devInfo.m_statistic = {30, 45, 1};
+        noteChange(DeviceChange::of(DeviceChange::Identity));
         return true;
     }
     std::array<std::uint8_t, kStatisticsReplySize> payload{};
     if (!controlRead("readStatistics", sub::Statistics, code::Statistics, payload))
         return false;
     decodeStatistics(payload, m_settings.m_devInfo.m_statistic);
+    noteChange(DeviceChange::of(DeviceChange::Identity));
     return true;
 }
 
@@ -139,7 +128,7 @@ bool CLPGDevice::writeSettingsBlock(SettingsBlock block, std::span<const std::ui
     const auto& layout = layoutOf(block);
     std::array<std::uint8_t, 255> bytes{};
     std::copy_n(payload.begin(), std::min<std::size_t>(payload.size(), layout.size), bytes.begin());
-    return blockWrite(layout.name, layout.writeCode, std::span(bytes.data(), layout.size), m_timing.attempts);
+    return blockWrite(layout.name, layout.writeCode, std::span(bytes.data(), layout.size), timing().attempts);
 }
 
 bool CLPGDevice::readErrorFlags(std::array<std::uint8_t, 4>& flags)
@@ -169,7 +158,7 @@ bool CLPGDevice::writeMemory(std::uint16_t address, std::span<const std::uint8_t
     std::array<std::uint8_t, 2 + kMemoryPieceSize> payload{};
     putU16(payload, 0, address);
     std::copy(data.begin(), data.end(), payload.begin() + 2);
-    return blockWrite("writeMemory", code::Memory, payload, m_timing.attempts);
+    return blockWrite("writeMemory", code::Memory, payload, timing().attempts);
 }
 
 bool CLPGDevice::readMemoryRange(std::uint16_t address, std::span<std::uint8_t> data)
@@ -238,7 +227,7 @@ bool CLPGDevice::editMapRange(std::uint8_t firstRow, std::uint8_t firstColumn, s
 {
     const std::array<std::uint8_t, 6> payload{firstRow, firstColumn, rows, columns,
                                               static_cast<std::uint8_t>(operation), value};
-    return blockWrite("editMapRange", code::EditMapRange, payload, m_timing.attempts);
+    return blockWrite("editMapRange", code::EditMapRange, payload, timing().attempts);
 }
 
 bool CLPGDevice::setMapCell(std::uint8_t row, std::uint8_t column, int percent)
@@ -246,7 +235,7 @@ bool CLPGDevice::setMapCell(std::uint8_t row, std::uint8_t column, int percent)
     std::array<std::uint8_t, 4> payload{row, column, 0, 0};
     // Code 14 is not converted, so the value travels low byte first.
     putU16(payload, 2, static_cast<std::uint16_t>(percent + 100));
-    return blockWrite("setMapCell", code::SetMapCell, payload, m_timing.attempts);
+    return blockWrite("setMapCell", code::SetMapCell, payload, timing().attempts);
 }
 
 // ---- point maps ----
@@ -265,7 +254,7 @@ bool CLPGDevice::readPointMap(bool gas, CPointMap& map)
     ExchangeBuffer reply{};
     std::uint8_t len = 0;
     const bool ok = runAttempts(
-        gas ? "readGasMap" : "readPetrolMap", m_timing.attempts, 0, kControlCode, controlRequest(subCode),
+        gas ? "readGasMap" : "readPetrolMap", timing().attempts, 0, kControlCode, controlRequest(subCode),
         [replyCode](std::uint8_t l, std::uint8_t c, const ExchangeBuffer&) {
             return c == replyCode && l == kPointMapSize;
         },
@@ -303,7 +292,7 @@ bool CLPGDevice::switchToGas()
         m_demoWorkMode = ModeGas;
         return true;
     }
-    return controlAck("switchToGas", sub::SwitchGas, 0, m_timing.switchPauseMs);
+    return controlAck("switchToGas", sub::SwitchGas, 0, timing().switchPauseMs);
 }
 
 bool CLPGDevice::switchToPetrol()
@@ -312,7 +301,7 @@ bool CLPGDevice::switchToPetrol()
         m_demoWorkMode = ModePetrol;
         return true;
     }
-    return controlAck("switchToPetrol", sub::SwitchPetrol, 0, m_timing.switchPauseMs);
+    return controlAck("switchToPetrol", sub::SwitchPetrol, 0, timing().switchPauseMs);
 }
 
 bool CLPGDevice::switchToAuto()
@@ -323,14 +312,14 @@ bool CLPGDevice::switchToAuto()
     ExchangeBuffer reply{};
     std::uint8_t len = 0;
     return runAttempts(
-        "switchToAuto", m_timing.attempts, m_timing.switchPauseMs, kControlCode, controlRequest(sub::SwitchAuto),
+        "switchToAuto", timing().attempts, timing().switchPauseMs, kControlCode, controlRequest(sub::SwitchAuto),
         [](std::uint8_t, std::uint8_t c, const ExchangeBuffer&) { return c == kControlCode; }, reply, len);
 }
 
 bool CLPGDevice::switchToPetrolAndWait()
 {
     if (m_demo) {
-        sleepMs(m_timing.demoPetrolWaitMs);
+        sleepMs(timing().demoPetrolWaitMs);
         m_demoWorkMode = ModePetrol;
         return true;
     }
@@ -339,7 +328,7 @@ bool CLPGDevice::switchToPetrolAndWait()
 
     // The poll budget: one poll per pause for as long as all cylinders take to leave gas.
     const double budget = static_cast<double>(m_settings.m_devInfo.m_injCount) * m_settings.m_base.m_emulatorDelay *
-                          1000.0 / m_timing.petrolPollPauseMs;
+                          1000.0 / timing().petrolPollPauseMs;
     std::uint32_t polls = budget > 0 ? static_cast<std::uint32_t>(std::min(budget, 4.0e9)) : 0;
     // With no budget (an emulator delay of 0) the step still must end: it gives up after a bounded
     // time, or as soon as the controller stops answering.
@@ -352,20 +341,20 @@ bool CLPGDevice::switchToPetrolAndWait()
         if (lastMode == ModePetrol)
             break;
         if (unbounded) {
-            if (elapsedMs(started) >= m_timing.petrolUnboundedWaitMs ||
-                failedInRow >= m_timing.petrolWaitMaxFailedPolls)
+            if (elapsedMs(started) >= timing().petrolUnboundedWaitMs ||
+                failedInRow >= timing().petrolWaitMaxFailedPolls)
                 break;
         } else if (--polls == 0) {
             break;
         }
         DiagPayload sample{};
-        if (pollDiagnostics(sample) == PollRead) {
+        if (pollDiagnostics(sample) == PollStatus::Read) {
             lastMode = sample[0];
             failedInRow = 0;
         } else {
             ++failedInRow;
         }
-        sleepMs(m_timing.petrolPollPauseMs);
+        sleepMs(timing().petrolPollPauseMs);
         m_prompt.pumpEvents();
     }
     return lastMode == ModePetrol;
@@ -383,14 +372,33 @@ bool CLPGDevice::resetDevice()
     return controlAck("resetDevice", sub::ClearErrors);
 }
 
+bool CLPGDevice::goToAutomatic()
+{
+    return switchToPetrolAndWait() && switchToAuto();
+}
+
 bool CLPGDevice::setActiveInjectors(std::uint8_t mask)
 {
     return controlAck("setActiveInjectors", sub::ActiveInjectors, mask);
 }
 
+std::uint8_t CLPGDevice::injectorMask(const std::array<bool, 8>& onGas)
+{
+    std::uint8_t mask = 0;
+    for (std::size_t i = 0; i < onGas.size(); ++i)
+        if (onGas[i])
+            mask = static_cast<std::uint8_t>(mask | (1u << i));
+    return mask;
+}
+
+bool CLPGDevice::acceptsInjectorMask(std::uint8_t workMode) const
+{
+    return m_settings.m_devInfo.m_version >= kInjectorMaskAnyModeVersion || workMode == ModeGas;
+}
+
 // ---- live poll ----
 
-int CLPGDevice::pollDiagnostics(DiagPayload& sample)
+PollStatus CLPGDevice::pollDiagnostics(DiagPayload& sample)
 {
     if (m_demo)
         return demoPoll(sample);
@@ -398,14 +406,14 @@ int CLPGDevice::pollDiagnostics(DiagPayload& sample)
     buffer[0] = m_settings.m_devInfo.m_deviceID == kVariantDeviceId ? sub::PollVariant : sub::Poll;
     std::uint8_t length = 6;
     std::uint8_t replyCode = kControlCode;
-    if (sendReceiveStatus(buffer, length, replyCode, "pollDiagnostics") != PollRead)
-        return PollFailed;
+    if (!m_link.exchange(buffer, length, replyCode, "pollDiagnostics", CLink::ReadMode::FailShortRead))
+        return PollStatus::Failed;
     if (replyCode != code::Poll)
-        return PollUnexpectedReply;
+        return PollStatus::UnexpectedReply;
     sample.fill(0);
     // A reply longer than the sample keeps its first 82 bytes.
     std::copy_n(buffer.begin(), std::min<std::size_t>(length, kDiagPayloadSize), sample.begin());
-    return PollRead;
+    return PollStatus::Read;
 }
 
 } // namespace tarvola

@@ -1,6 +1,6 @@
-#include "monitor/DeviceErrorsCommands.h"
+#include "service/DeviceErrorsCommands.h"
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 
 namespace tarvola {
 

@@ -1,10 +1,10 @@
-#include "settings/FirmwareUpdate.h"
+#include "service/FirmwareUpdate.h"
 
 #include <cstdio>
 #include <optional>
 
 #include "lang/translate.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/Clock.h"
 #include "settings/CFirmwareFile.h"
 

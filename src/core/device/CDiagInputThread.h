@@ -52,8 +52,8 @@ protected:
     virtual void onStart() = 0;
     // The thread is ending: close what it holds. Called exactly once, on every way out.
     virtual void onStop() = 0;
-    // One poll: PollRead (0) with the sample filled, PollUnexpectedReply (1) or PollFailed (2).
-    virtual int readSample(CDiag& sample) = 0;
+    // One poll: Read with the sample filled, UnexpectedReply or Failed.
+    virtual PollStatus readSample(CDiag& sample) = 0;
     // A good sample: number it, record it, append it to the buffer.
     virtual void storeSample(CDiag& sample) = 0;
     // The source is lost; after onStop().

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "monitor/CDiagFile.h"
-#include "monitor/CDiagInputThread.h"
+#include "device/CDiagInputThread.h"
 
 namespace tarvola {
 
@@ -16,7 +16,7 @@ class CLPGDevice;
 class CDiagRSThread : public CDiagInputThread {
 public:
     // Opens the recording at `recordingPath` for writing (creating or truncating it); when it cannot
-    // be opened (the no-recording path "\" never can) the thread polls without recording. Pause and
+    // be opened (an empty path never can) the thread polls without recording. Pause and
     // failure limit come from the device's timing record.
     CDiagRSThread(CLPGDevice& device, CDiagData* buffer, const std::string& recordingPath,
                   const std::atomic<bool>* pollingOn);
@@ -33,7 +33,7 @@ protected:
     void onStart() override;
     void onStop() override;
     // pollDiagnostics; work modes 4 and 5 (gas variants) read as 3.
-    int readSample(CDiag& sample) override;
+    PollStatus readSample(CDiag& sample) override;
     void storeSample(CDiag& sample) override;
     // Clears the connected flag and tells the device's listener (on this thread).
     void onLost() override;

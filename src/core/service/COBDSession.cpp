@@ -1,10 +1,10 @@
-#include "obd/COBDSession.h"
+#include "service/COBDSession.h"
 
 #include <cmath>
 
 #include "lang/CommonTexts.h"
 #include "lang/translate.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "obd/COBDCodes.h"
 
 namespace tarvola {

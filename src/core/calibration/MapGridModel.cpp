@@ -1,4 +1,4 @@
-#include "maps/MapEditor.h"
+#include "calibration/MapGridModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 
 #include "errors/IError.h"
 #include "lang/translate.h"
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/IUserPrompt.h"
 #include "platform/NumberText.h"
 #include "settings/CDeviceSettings.h"
@@ -232,7 +232,7 @@ MapEditOutcome CMapGridModel::edit(const char* handler, Op op, int value, bool r
             prompt.error(translate(kMapWriteFailed));
         return MapEditOutcome::SendFailed;
     } catch (const IError& e) {
-        prompt.plain(std::string(handler) + "\n" + e.description());
+        prompt.errorBox(handler, e);
         return MapEditOutcome::Raised;
     }
 }
@@ -254,7 +254,7 @@ MapStoreOutcome CMapGridModel::onStoreTimer()
         return MapStoreOutcome::Stored;
     } catch (const IError& e) {
         // A timer handler must not let the error reach the event loop.
-        prompt.plain("CMapArray::OnTimer()\n" + e.description());
+        prompt.errorBox("CMapArray::OnTimer()", e);
         return MapStoreOutcome::Raised;
     }
 }

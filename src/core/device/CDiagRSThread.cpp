@@ -1,8 +1,8 @@
-#include "monitor/CDiagRSThread.h"
+#include "device/CDiagRSThread.h"
 
 #include <algorithm>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "monitor/DiagValues.h"
 
 namespace tarvola {
@@ -26,17 +26,17 @@ void CDiagRSThread::onStop()
     m_file.close();
 }
 
-int CDiagRSThread::readSample(CDiag& sample)
+PollStatus CDiagRSThread::readSample(CDiag& sample)
 {
     DiagPayload payload{};
-    const int status = m_device.pollDiagnostics(payload);
-    if (status != PollRead)
+    const PollStatus status = m_device.pollDiagnostics(payload);
+    if (status != PollStatus::Read)
         return status;
     std::copy(payload.begin(), payload.end(), sample.m_bytes.begin());
     const std::uint8_t mode = sample.m_bytes[diag::WorkMode];
     if (mode == 4 || mode == 5)
         sample.m_bytes[diag::WorkMode] = ModeGas;
-    return PollRead;
+    return PollStatus::Read;
 }
 
 void CDiagRSThread::storeSample(CDiag& sample)

@@ -17,76 +17,66 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "link/CSerialPort.h"
-#include "link/Frame.h"
-#include "link/LinkTiming.h"
+#include "link/CLink.h"
 #include "maps/MapBlock.h"
 #include "maps/PointMap.h"
+#include "monitor/CDiag.h"
 #include "monitor/CDiagData.h"
 #include "monitor/CLPGDeviceErr.h"
-#include "msglib/CMutex.h"
+#include "obd/ObdRecords.h"
 #include "platform/AppConfig.h"
 #include "platform/IUserPrompt.h"
 #include "settings/CDeviceSettings.h"
+#include "settings/SettingsBlocks.h"
 
 namespace tarvola {
 
-// Sees every frame that goes over the wire, for traces. Called with the exchange lock held, from
-// whichever thread runs the exchange.
-class IFrameObserver {
-public:
-    enum class Direction { Sent, Received };
-    virtual ~IFrameObserver() = default;
-    // `bytes` is the whole frame as it travelled (a received frame may be incomplete when the
-    // exchange failed); `operation` names the command.
-    virtual void onFrame(Direction direction, std::span<const std::uint8_t> bytes, const char* operation) = 0;
+// What changed in the program's picture of the controller: the record's blocks, the map, the
+// identity, the stored faults, the connection. One operation may change several parts at once (a
+// connection reads everything); its listener hears them together, once.
+struct DeviceChange {
+    enum Part : std::uint32_t {
+        Connection = 1u << 0,    // connected, disconnected, demo mode entered
+        Identity = 1u << 1,      // identity or statistics read
+        Map = 1u << 2,           // the correction map read, written, edited, stored or cleared
+        StoredErrors = 1u << 3,  // the stored faults read or cleared
+        // The whole picture was replaced: a new connection, a settings file loaded, the factory
+        // settings, a firmware update. Edits made before it (an undo history) no longer apply.
+        Replaced = 1u << 4,
+    };
+    std::uint32_t parts = 0;
+    std::uint32_t blocks = 0;  // bit (1 << SettingsBlock) for every block read or written
+
+    static DeviceChange of(Part part) { return DeviceChange{part, 0}; }
+    static DeviceChange ofBlock(SettingsBlock block) { return DeviceChange{0, 1u << static_cast<unsigned>(block)}; }
+    bool has(Part part) const { return (parts & part) != 0; }
+    bool hasBlock(SettingsBlock block) const { return (blocks & (1u << static_cast<unsigned>(block))) != 0; }
+    bool empty() const { return parts == 0 && blocks == 0; }
+    void merge(const DeviceChange& other)
+    {
+        parts |= other.parts;
+        blocks |= other.blocks;
+    }
+    bool operator==(const DeviceChange&) const = default;
 };
 
-// Told when the connection state changes, so a face can update its display.
+// Hears what changes in the device. A listener must outlive the device, or be removed with
+// setListener(nullptr) before it goes (the device may announce until its polling thread is stopped).
 class IDeviceListener {
 public:
     virtual ~IDeviceListener() = default;
-    // The device connected, disconnected or entered demo mode (on the thread that did it).
-    virtual void connectionChanged() {}
+    // After every operation that changed the program's picture of the controller, once per
+    // operation, on the thread that ran it (the polling thread when it marks a lost controller
+    // disconnected).
+    virtual void deviceChanged(const DeviceChange& /*change*/) {}
     // The polling thread gave up on the controller: the face starts its reconnect timer (1000 ms).
     // Called from the polling thread; the face must hand it over to its own thread.
     virtual void controllerLost() {}
-};
-
-// The settings blocks with their own read request and write command.
-enum class SettingsBlock { Base, Adv, AdvancedSetup, MainCorr, SetupTimes, SensorsSetup, ObdConnection, ObdCorrection };
-
-struct SettingsBlockLayout {
-    std::uint8_t readSubCode;
-    std::uint8_t replyCode;
-    std::uint8_t writeCode;
-    std::uint8_t size;
-    const char* name;
-};
-const SettingsBlockLayout& layoutOf(SettingsBlock block);
-
-// The live sample as the controller sends it (16-bit fields in PC order once received).
-constexpr std::size_t kDiagPayloadSize = 82;
-using DiagPayload = std::array<std::uint8_t, kDiagPayloadSize>;
-
-// Status of one live poll.
-enum PollStatus : int { PollRead = 0, PollUnexpectedReply = 1, PollFailed = 2 };
-
-// Map edit operations of editMapRange.
-enum class MapEdit : std::uint8_t { Set = 1, Add = 2, Subtract = 3, Zero = 4 };
-
-// Work modes the controller reports.
-enum WorkMode : std::uint8_t { ModePetrol = 2, ModeGas = 3 };
-
-// One request of a multiple bus query: message length (1 or 2), service, parameter identifier.
-struct BusRequestItem {
-    std::uint8_t length = 2;
-    std::uint8_t service = 1;
-    std::uint8_t pid = 0;
 };
 
 constexpr std::size_t kFirmwareBlockSize = 128;
@@ -107,16 +97,21 @@ public:
     bool isDemo() const { return m_demo; }
     bool isConnected() const { return m_connected; }
     bool diagnosticsAllowed() const { return m_diagAllowed; }
-    bool nativeByteOrder() const { return m_nativeByteOrder; }
+    bool nativeByteOrder() const { return m_link.nativeByteOrder(); }
     // True once the identity has been read (or filled with the demo identity) on this connection.
     bool identityKnown() const { return m_identityKnown; }
     void setDemo(bool demo);
-    void setConnected(bool connected) { m_connected = connected; }
-    const LinkTiming& timing() const { return m_timing; }
-    CSerialPort& port() { return *m_port; }
+    // Marks the device connected or not; announced (Connection) when it changes.
+    void setConnected(bool connected);
+    // Demo mode without asking: demo on, connected, the demo identity; announced once.
+    void startDemo();
+    const LinkTiming& timing() const { return m_link.timing(); }
+    CLink& link() { return m_link; }
+    CSerialPort& port() { return m_link.port(); }
     AppConfig& config() { return m_config; }
     IUserPrompt& prompt() { return m_prompt; }
-    void setFrameObserver(IFrameObserver* observer) { m_observer = observer; }
+    // The observer must outlive the device or be reset to null first.
+    void setFrameObserver(IFrameObserver* observer) { m_link.setFrameObserver(observer); }
     void setListener(IDeviceListener* listener) { m_listener = listener; }
     // Where connect() and reconnect() look for ports after the last one; listSerialPorts() unless a
     // test or a face narrows it.
@@ -125,25 +120,39 @@ public:
     std::uint8_t demoWorkMode() const { return m_demoWorkMode; }
     IDeviceListener* listener() const { return m_listener; }
 
+    // Gathers the changes of the operations run while it lives into one announcement, made when the
+    // outermost batch ends (a settings file load writes eight blocks and the map, and says so once).
+    class ChangeBatch {
+    public:
+        explicit ChangeBatch(CLPGDevice& device);
+        ~ChangeBatch();
+        ChangeBatch(const ChangeBatch&) = delete;
+        ChangeBatch& operator=(const ChangeBatch&) = delete;
+
+    private:
+        CLPGDevice& m_device;
+    };
+    // Announces a change (at once, or at the end of the batch running now). For the procedures that
+    // change the record themselves (an edit of the map grid, a settings page's value).
+    void noteChange(const DeviceChange& change);
+
     // ---- live samples ----
     CDiagData& diagData() { return m_diagData; }
     const CDiagData& diagData() const { return m_diagData; }
     // The polling-on flag: the polling thread runs while it is set.
     bool pollingOn() const { return m_pollingOn; }
-    // Starts the polling thread when diagnostics are allowed (recording to `recordingPath` when it can
-    // be opened; the single backslash means no recording). False when polling was not started.
-    bool startDiagnostics(const std::string& recordingPath = "\\");
+    // Starts the polling thread when diagnostics are allowed, recording to `recordingPath` when it is
+    // given and can be opened (an empty path records nothing). False when polling was not started.
+    bool startDiagnostics(const std::string& recordingPath = {});
     // Clears the polling-on flag and waits for the polling thread to end (it closes its recording).
     void stopDiagnostics();
 
     // ---- exchanges ----
-    // Sends LEN = length, CODE = code and the first `length` bytes of buffer; on success returns true
-    // with length, code and buffer holding the reply (payload in PC order, the rest of the buffer 0).
-    // A reply that comes in two pieces is completed by one more read after a short pause.
-    bool sendReceive(ExchangeBuffer& buffer, std::uint8_t& length, std::uint8_t& code, const char* operation = "");
-    // The same without the second read: 0 on success, 2 on any failure. For the live poll.
-    int sendReceiveStatus(ExchangeBuffer& buffer, std::uint8_t& length, std::uint8_t& code,
-                          const char* operation = "");
+    // One exchange as CLink::exchange gives it, completing a reply that comes in two pieces.
+    bool sendReceive(ExchangeBuffer& buffer, std::uint8_t& length, std::uint8_t& code, const char* operation = "")
+    {
+        return m_link.exchange(buffer, length, code, operation);
+    }
 
     // ---- connection ----
     // Link check: up to 5 attempts of control request 0xCC. A controller that answers without "!"
@@ -220,11 +229,21 @@ public:
     // The same request alone, for a caller that has already run the petrol step (a settings change
     // that needs the controller to start over).
     bool resetDevice();
+    // The automatic mode as a fitter asks for it (the window's "Automat" button and the command
+    // line's `switch auto`): switch to petrol and wait until the controller reports petrol, then the
+    // automatic-mode request, which sends a fresh petrol switch itself. False when either step failed.
+    bool goToAutomatic();
     // Bit i set: injector i + 1 runs on gas.
     bool setActiveInjectors(std::uint8_t mask);
+    // The mask of eight injector switches (onGas[i]: injector i + 1 runs on gas).
+    static std::uint8_t injectorMask(const std::array<bool, 8>& onGas);
+    // Controllers before firmware version 517 take a new injector mask only while they run on gas
+    // (work mode of the newest sample); later ones always.
+    static constexpr std::int32_t kInjectorMaskAnyModeVersion = 517;
+    bool acceptsInjectorMask(std::uint8_t workMode) const;
 
-    // One live poll into `sample`: PollRead, PollUnexpectedReply or PollFailed.
-    int pollDiagnostics(DiagPayload& sample);
+    // One live poll into `sample`.
+    PollStatus pollDiagnostics(DiagPayload& sample);
 
     // Bus queries through the controller: one attempt, no demo answer. `reply` receives the reply
     // payload as long as the reply says.
@@ -260,33 +279,27 @@ protected:
     bool firmwareRequest(const char* operation, std::uint8_t subCode);
     bool readPointMap(bool gas, CPointMap& map);
     // The simulated sample of demo mode.
-    int demoPoll(DiagPayload& sample);
-    void notifyConnectionChanged();
+    PollStatus demoPoll(DiagPayload& sample);
 
 private:
-    enum class ReadMode { CompleteLateBytes, FailShortRead };
-    bool exchange(ExchangeBuffer& buffer, std::uint8_t& length, std::uint8_t& code, const char* operation,
-                  ReadMode mode);
-    void trace(IFrameObserver::Direction direction, std::span<const std::uint8_t> bytes, const char* operation);
-
     IUserPrompt& m_prompt;
-    LinkTiming m_timing;
+    CLink m_link;
     AppConfig m_config;
-    std::unique_ptr<CSerialPort> m_port;
-    IFrameObserver* m_observer = nullptr;
     IDeviceListener* m_listener = nullptr;
     std::function<std::vector<std::string>()> m_portLister;
 
     std::atomic<bool> m_pollingOn{false};
     std::atomic<bool> m_demo{false};
     std::atomic<bool> m_connected{false};
-    std::atomic<bool> m_nativeByteOrder{true};
     std::atomic<bool> m_diagAllowed{true};
     std::atomic<std::uint8_t> m_demoWorkMode{ModePetrol};
     std::atomic<bool> m_identityKnown{false};
     std::vector<std::string> m_unreadBlocks;
 
-    CMutex m_exchangeLock;
+    std::mutex m_changeLock;      // guards the two below; never held while the listener runs
+    int m_batchDepth = 0;
+    DeviceChange m_pendingChange;
+
     CDiagData m_diagData;
 };
 

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "platform/PcStamp.h"
 #include "settings/BlockCodecs.h"
 
@@ -65,7 +65,9 @@ bool CLPGDevice::readSettings(SettingsBlock block)
     const std::size_t size = layoutOf(block).size;
     if (!readSettingsBlock(block, std::span(payload).first(size)))
         return false;
-    return decodeInto(block, std::span(payload).first(size), m_settings);
+    const bool decoded = decodeInto(block, std::span(payload).first(size), m_settings);
+    noteChange(DeviceChange::ofBlock(block));
+    return decoded;
 }
 
 bool CLPGDevice::writeSettings(SettingsBlock block)
@@ -80,6 +82,8 @@ bool CLPGDevice::writeSettings(SettingsBlock block)
     }
     BlockBuffer payload{};
     const std::size_t size = encodeFrom(block, m_settings, payload);
+    // Announced whether or not the write went through: the caller changed the record before it.
+    noteChange(DeviceChange::ofBlock(block));
     return writeSettingsBlock(block, std::span(payload).first(size));
 }
 
@@ -93,6 +97,7 @@ bool CLPGDevice::readMap()
     if (!readMapBlock(block))
         return false;
     decodeMap(block, m_settings);
+    noteChange(DeviceChange::of(DeviceChange::Map));
     return true;
 }
 
@@ -100,6 +105,7 @@ bool CLPGDevice::writeMap()
 {
     MapBlock block{};
     encodeMap(m_settings, block);
+    noteChange(DeviceChange::of(DeviceChange::Map));
     return writeMapBlock(block);
 }
 

@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "settings/SettingsActions.h"
+#include "service/SettingsActions.h"
 
 namespace tarvola {
 

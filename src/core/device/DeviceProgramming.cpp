@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/CLPGDevice.h"
+#include "device/CLPGDevice.h"
 #include "link/ControlRequests.h"
 
 namespace tarvola {
@@ -27,7 +27,7 @@ bool CLPGDevice::enterProgramming()
 {
     std::array<std::uint8_t, 8> code{};
     std::copy_n(kProgrammingAccessCode, code.size(), code.begin());
-    return blockWrite("enterProgramming", kEnterProgrammingCode, code, m_timing.singleAttempt);
+    return blockWrite("enterProgramming", kEnterProgrammingCode, code, timing().singleAttempt);
 }
 
 bool CLPGDevice::writeFirmwareBlock(std::uint16_t wordAddress, std::span<const std::uint8_t, kFirmwareBlockSize> data)
@@ -36,7 +36,7 @@ bool CLPGDevice::writeFirmwareBlock(std::uint16_t wordAddress, std::span<const s
     // Code 251 is not converted: the word address travels low byte first.
     putU16(payload, 0, wordAddress);
     std::copy(data.begin(), data.end(), payload.begin() + 2);
-    return blockWrite("writeFirmwareBlock", kFirmwareBlockCode, payload, m_timing.firmwareAttempts);
+    return blockWrite("writeFirmwareBlock", kFirmwareBlockCode, payload, timing().firmwareAttempts);
 }
 
 bool CLPGDevice::writeFirmware(std::span<const std::uint8_t> image, std::size_t blockCount,
@@ -73,7 +73,7 @@ bool CLPGDevice::firmwareRequest(const char* operation, std::uint8_t subCode)
     std::uint8_t len = 0;
     // Any control reply ends the attempts; only an acknowledge is success.
     if (!runAttempts(
-            operation, m_timing.firmwareAttempts, 0, kControlCode, controlRequest(subCode),
+            operation, timing().firmwareAttempts, 0, kControlCode, controlRequest(subCode),
             [](std::uint8_t, std::uint8_t c, const ExchangeBuffer&) { return c == kControlCode; }, reply, len))
         return false;
     return isAck(len, kControlCode, reply);
@@ -96,7 +96,7 @@ bool CLPGDevice::busRequest(std::span<const std::uint8_t, 20> request, std::vect
     ExchangeBuffer buffer{};
     std::uint8_t len = 0;
     if (!runAttempts(
-            "busRequest", m_timing.singleAttempt, 0, kBusRequestCode, request,
+            "busRequest", timing().singleAttempt, 0, kBusRequestCode, request,
             [](std::uint8_t, std::uint8_t c, const ExchangeBuffer&) { return c == kBusReplyCode; }, buffer, len))
         return false;
     reply.assign(buffer.begin(), buffer.begin() + len);
@@ -121,7 +121,7 @@ bool CLPGDevice::busRequests(std::uint32_t requestId, std::uint32_t filterId, st
     ExchangeBuffer buffer{};
     std::uint8_t len = 0;
     if (!runAttempts(
-            "busRequests", m_timing.singleAttempt, 0, kBusRequestsCode,
+            "busRequests", timing().singleAttempt, 0, kBusRequestsCode,
             std::span<const std::uint8_t>(payload.data(), 14 + 4 * requests.size()),
             [](std::uint8_t, std::uint8_t c, const ExchangeBuffer&) { return c == kBusReplyCode; }, buffer, len))
         return false;
