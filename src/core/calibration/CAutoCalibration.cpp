@@ -232,10 +232,14 @@ CalibrationResult CAutoCalibration::start()
     if (failed) {
         // The emulator delay the controller had before the run.
         s.m_base.m_emulatorDelay = m_runDelay;
+        bool restored = false;
         try {
-            m_device.writeSettings(SettingsBlock::Base);
+            restored = m_device.writeSettings(SettingsBlock::Base);
         } catch (const std::exception&) {
+            // Reported below like a refused write: the controller may still hold the run's delay.
         }
+        if (!restored && m_result.failure != kWriteFailed)
+            m_device.prompt().error(translate(kWriteFailed));
     }
     m_result.correctionMs = s.m_mainCorr.m_mainCorr[0];
     view.busyChanged(false);
@@ -249,10 +253,14 @@ void CAutoCalibration::failurePath(const Failure& failure, bool stoppedByUser)
     if (!stoppedByUser && !failure.shown.empty())
         m_device.prompt().error(failure.shown);
     m_page.setBusy(false);
+    bool onPetrol = false;
     try {
-        m_device.switchToPetrol();
+        onPetrol = m_device.switchToPetrol();
     } catch (const std::exception&) {
+        // Reported below like a refused switch: the car may still run on gas.
     }
+    if (!onPetrol && failure.key != kNoPetrol)
+        m_device.prompt().error(translate(kNoPetrol));
     m_page.view().mainCorrectionChanged();
     setProgress(0);
     m_page.view().tabsEnabled(true);
@@ -378,7 +386,7 @@ void CAutoCalibration::procedure()
     setAllCorrections(c);
     writeCorrections();
     m_procedureDelay = s.m_base.m_emulatorDelay;
-    s.m_base.m_emulatorDelay = (s.m_advancedSetup.m_advancedFlags & 0x80) ? 0.0 : kSwitchDelaySeconds;
+    s.m_base.m_emulatorDelay = (s.m_advancedSetup.m_advancedFlags & flags::SwitchAllAtOnce) ? 0.0 : kSwitchDelaySeconds;
     require(m_device.writeSettings(SettingsBlock::Base), kWriteFailed);
 
     // 3. Gas: the reducer's pressure becomes the pressure reference.
@@ -433,7 +441,7 @@ void CAutoCalibration::procedure()
                               number(c) + translate(kTooBig),
                           kInjectorsBigger};
         }
-        if (!(s.m_advancedSetup.m_advancedFlags & 0x08) && (c < kRecommendedLow || c > kRecommendedHigh))
+        if (!(s.m_advancedSetup.m_advancedFlags & flags::Cng) && (c < kRecommendedLow || c > kRecommendedHigh))
             prompt.warning(translate(c < kRecommendedLow ? kRecommendSmaller : kRecommendBigger) + "\n" +
                            translate(kComputed) + number(c) + translate(kUnit) + translate(kOutsideRecommended));
         setAllCorrections(c);

@@ -58,7 +58,7 @@ bool CMultiplierCalibration::readMaps()
     CPointMap gas;
     if (!m_device.readPetrolMap(petrol) || !m_device.readGasMap(gas))
         return false;
-    const bool absolute = (m_device.m_settings.m_advancedSetup.m_advancedFlags & 0x10) != 0;
+    const bool absolute = (m_device.m_settings.m_advancedSetup.m_advancedFlags & flags::AbsoluteManifold) != 0;
     m_maps = sortPointMaps(petrol, gas, absolute);
     view().mapsChanged();
     return true;
@@ -140,6 +140,7 @@ void CMultiplierCalibration::onCorrChanged(int index, double multiplier)
     if (v == entry)
         return;
     entry = v;
+    m_device.noteChange(DeviceChange::ofBlock(SettingsBlock::SetupTimes));
     m_lineTimer.restart();
     view().lineChanged();
 }
@@ -150,6 +151,7 @@ void CMultiplierCalibration::onIncrementAll(bool up)
         return;
     auto& line = m_device.m_settings.m_setupTimes1;
     line = incrementedLine(line, up);
+    m_device.noteChange(DeviceChange::ofBlock(SettingsBlock::SetupTimes));
     m_lineTimer.restart();
     view().lineChanged();
 }

@@ -126,7 +126,7 @@ Rgb CMapGridModel::cellColour(int column, int row) const
 
 MapCell CMapGridModel::markOperatingPoint(double rpm, double timeMs)
 {
-    const bool halfMsRows = (m_device.m_settings.m_corrMap.m_flags & 0x01) != 0;
+    const bool halfMsRows = (m_device.m_settings.m_corrMap.m_flags & flags::HalfMsRows) != 0;
     return m_marker.moveTo(rpm, timeMs, halfMsRows);
 }
 
@@ -251,6 +251,7 @@ MapStoreOutcome CMapGridModel::onStoreTimer()
         for (int r = 0; r < kMapRows; ++r)
             for (int c = 0; c < kMapColumns; ++c)
                 table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = clampPercent(cellValue(c, r));
+        m_device.noteChange(DeviceChange::of(DeviceChange::Map));
         return MapStoreOutcome::Stored;
     } catch (const IError& e) {
         // A timer handler must not let the error reach the event loop.

@@ -18,6 +18,7 @@ void bestEffort(F&& step) noexcept
     try {
         step();
     } catch (...) {
+        // Nothing is left to tell on the way out of a polling thread; the next step still runs.
     }
 }
 

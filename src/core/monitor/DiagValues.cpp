@@ -117,7 +117,7 @@ DiagContext contextFrom(const CDeviceSettings& settings)
     DiagContext c;
     c.reducerSensor = settings.m_sensorsSetup.m_temprEngineSensor;
     c.gasSensor = settings.m_sensorsSetup.m_temprLPGSensor;
-    c.absoluteManifoldSensor = (settings.m_advancedSetup.m_advancedFlags & 0x10) != 0;
+    c.absoluteManifoldSensor = (settings.m_advancedSetup.m_advancedFlags & flags::AbsoluteManifold) != 0;
     c.injectorCount = settings.m_devInfo.m_injCount;
     c.channel3Zero = settings.m_adv.m_channelBytes[2] == 0;
     return c;

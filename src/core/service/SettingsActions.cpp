@@ -162,7 +162,9 @@ ActionOutcome loadSettings(CLPGDevice& device, const std::string& path)
         if (!readSettingsRecord(path, loaded, error))
             return fail(device, WriteStep::ReadFile, translate(kLoadFailed) + "\n" + error);
     }
+    CLPGDevice::ChangeBatch batch(device);
     mergeLoadedSettings(device.m_settings, loaded);
+    device.noteChange(DeviceChange::of(DeviceChange::Replaced));
     return completeWrite(device,
                          {WriteStep::PetrolSwitch, WriteStep::Base, WriteStep::Adv, WriteStep::MainCorr,
                           WriteStep::SetupTimes, WriteStep::Map, WriteStep::AdvancedSetup, WriteStep::SensorsSetup,
@@ -174,7 +176,9 @@ ActionOutcome restoreFactorySettings(CLPGDevice& device)
 {
     if (!device.prompt().yesNo(translate(kFactoryQuestion)))
         return {ActionResult::Cancelled, WriteStep::None, ""};
+    CLPGDevice::ChangeBatch batch(device);
     mergeFactorySettings(device.m_settings, CDeviceSettings{});
+    device.noteChange(DeviceChange::of(DeviceChange::Replaced));
     return completeWrite(device,
                          {WriteStep::PetrolSwitch, WriteStep::Base, WriteStep::Adv, WriteStep::MainCorr,
                           WriteStep::SetupTimes, WriteStep::ClearMap, WriteStep::StoreMap, WriteStep::SensorsSetup,

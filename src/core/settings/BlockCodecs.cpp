@@ -48,7 +48,7 @@ void encodeBase(const CDeviceSettings& s, std::span<std::uint8_t, kBaseBlockSize
     out[7] = secondsToHalfSecondCode(b.m_switchDelay);
     putU16(out, 8, rpmToPeriodCode(b.m_maxRPMHigh));
     putU16(out, 10, rpmToPeriodCode(b.m_maxRPMLow));
-    out[12] = static_cast<std::uint8_t>(b.m_flags | 0x10); // the controller expects bit 4 on every write
+    out[12] = static_cast<std::uint8_t>(b.m_flags | flags::BaseAlwaysOn);
     out[13] = kPaToPressureCode(b.m_pressureRef);
     out[14] = pressureGainToCode(b.m_pressureGain);
     out[15] = fifthsToCode(b.m_pressAverageCount);

@@ -12,6 +12,34 @@
 
 namespace tarvola {
 
+// The bits of the record's flag bytes, named once. Bits not named here are carried unchanged.
+namespace flags {
+// m_base.m_flags
+constexpr std::uint8_t MinGasTemp3C = 0x01;        // gas allowed only from 3 °C
+constexpr std::uint8_t MaxRpmLimit = 0x02;         // the maximum-speed limit is on (off at 8000 rpm)
+constexpr std::uint8_t BaseAlwaysOn = 0x10;        // the controller expects it on every write
+constexpr std::uint8_t FastSwitch = 0x40;          // fast switch to gas: 2 s warm-engine delay
+// m_adv.m_flags
+constexpr std::uint8_t InjectorWarming = 0x03;     // both bits: warming of the gas injectors on
+constexpr std::uint8_t CutOff = 0x04;              // cut-off handled on petrol
+constexpr std::uint8_t ContinuousInjection = 0x08; // continuous petrol injection handled
+// m_adv.m_engineSignalBehavior
+constexpr std::uint8_t PetrolSignalPositive = 0x01; // the petrol injectors are switched by +
+// m_advancedSetup.m_advancedFlags
+constexpr std::uint8_t ServiceReminder = 0x01;     // the next-service reminder is on
+constexpr std::uint8_t MinGasRpmLimit = 0x02;      // the minimum gas speed is on (off at 500 rpm)
+constexpr std::uint8_t OneTimeEnrichment = 0x04;   // enrichment after the switch to gas
+constexpr std::uint8_t Cng = 0x08;                 // CNG installation: no recommended correction range
+constexpr std::uint8_t AbsoluteManifold = 0x10;    // absolute 400 kPa manifold sensor (else differential)
+constexpr std::uint8_t RpmSignal5V = 0x20;         // 5 V engine-speed signal (else 12 V)
+constexpr std::uint8_t Turbo = 0x40;               // turbocharged engine
+constexpr std::uint8_t SwitchAllAtOnce = 0x80;     // all cylinders switch at once during autocalibration
+// m_corrMap.m_flags
+constexpr std::uint8_t HalfMsRows = 0x01;          // the map's rows are half-millisecond bands
+// m_devInfo.m_flags1
+constexpr std::uint32_t FirmwareUpdates = 0x04;    // the controller accepts firmware updates
+} // namespace flags
+
 // The car the controller is fitted to. Kept on the PC only: no controller command carries it.
 struct CCarInfo {
     std::string m_vendor;

@@ -120,7 +120,7 @@ auto adv8Flags = [](S& s) -> auto& { return s.m_adv.m_flags; };
 
 SettingControl warmingCheck(int id, const char* handler, int group)
 {
-    auto c = check(id, handler, "Włączone", group, adv8Flags, 0x03, {B::Adv});
+    auto c = check(id, handler, "Włączone", group, adv8Flags, flags::InjectorWarming, {B::Adv});
     c.needsConnection = false;
     return c;
 }
@@ -139,14 +139,14 @@ SettingControl ignoreTime(int id, const char* handler, int group)
 
 SettingControl fastCheck(int id, const char* handler, int group)
 {
-    auto c = check(id, handler, "Tryb FAST", group, baseFlags, 0x40, {B::Base});
+    auto c = check(id, handler, "Tryb FAST", group, baseFlags, flags::FastSwitch, {B::Base});
     c.needsConnection = false;
     return c;
 }
 
 SettingControl enrichCheck(int id, const char* handler, int group)
 {
-    return check(id, handler, "Jednorazowe wzbogacenie", group, advFlags, 0x04, {B::AdvancedSetup});
+    return check(id, handler, "Jednorazowe wzbogacenie", group, advFlags, flags::OneTimeEnrichment, {B::AdvancedSetup});
 }
 
 SettingControl enrichPercent(int id, const char* handler, int group)
@@ -156,7 +156,7 @@ SettingControl enrichPercent(int id, const char* handler, int group)
     c.set = [](S& s, double v) {
         s.m_advancedSetup.m_switchCorr = toByte(v);
         if (s.m_advancedSetup.m_switchCorr == 0)
-            s.m_advancedSetup.m_advancedFlags &= static_cast<std::uint8_t>(~0x04);
+            s.m_advancedSetup.m_advancedFlags &= static_cast<std::uint8_t>(~flags::OneTimeEnrichment);
     };
     return c;
 }
@@ -174,9 +174,9 @@ SettingsPage makePetrolPage()
     c.push_back(number(2101, "CPanelGasolinePage::OnSelendokCmbRpmDiv", "Ilość cyl./cewkę", "", 0,
                        valueRange(1, 4, 1, 0), [](S& s) -> auto& { return s.m_base.m_sparkDivider; }, {B::Base}));
     c.push_back(bits(2102, ControlKind::List, "CPanelGasolinePage::OnSelendokCmbRpmLevel", "Poziom sygnału obrotów",
-                     0, texts({{"5 V", 1}, {"12 V", 0}}), advFlags, 0x20, {B::AdvancedSetup}));
+                     0, texts({{"5 V", 1}, {"12 V", 0}}), advFlags, flags::RpmSignal5V, {B::AdvancedSetup}));
     c.push_back(bits(2103, ControlKind::List, "CPanelGasolinePage::OnSelendokCmbEngineType", "Typ silnika", 0,
-                     texts({{"STANDARD", 0}, {"TURBO", 1}}), advFlags, 0x40, {B::AdvancedSetup}));
+                     texts({{"STANDARD", 0}, {"TURBO", 1}}), advFlags, flags::Turbo, {B::AdvancedSetup}));
 
     SettingControl type;
     type.id = 2104;
@@ -198,7 +198,7 @@ SettingsPage makePetrolPage()
     c.push_back(type);
 
     auto signal = check(2105, "CPanelGasolinePage::OnChkInjSignal", "Wtrysk benzyny sterowany +", 1,
-                        [](S& s) -> auto& { return s.m_adv.m_engineSignalBehavior; }, 0x01, {B::Adv});
+                        [](S& s) -> auto& { return s.m_adv.m_engineSignalBehavior; }, flags::PetrolSignalPositive, {B::Adv});
     signal.endsWithReset = true;
     c.push_back(signal);
 
@@ -241,7 +241,7 @@ SettingsPage makeGasPage()
     c.push_back(number(2203, "CPanelGasPage::OnSelendokCmbPressRef", "Ciś. robocze", "kPa", 1,
                        valueRange(50, 250, 1, 0), [](S& s) -> auto& { return s.m_base.m_pressureRef; }, {B::Base}));
     auto sensor = bits(2204, ControlKind::List, "CPanelGasPage::OnSelendokCmbPressSensorType", "Cz. cisnienia", 1,
-                       texts({{"ABSOLUTE 400kPa", 1}, {"DIFFERENTIAL", 0}}), advFlags, 0x10, {B::AdvancedSetup});
+                       texts({{"ABSOLUTE 400kPa", 1}, {"DIFFERENTIAL", 0}}), advFlags, flags::AbsoluteManifold, {B::AdvancedSetup});
     sensor.needsConnection = false;
     sensor.endsWithReset = true;
     c.push_back(sensor);
@@ -283,9 +283,9 @@ SettingsPage makeSwitchPage()
     warm.label = "Czas zwłoki - ciepły silnik";
     warm.unit = "s";
     warm.items = valueRange(2, 10, 8, 0);
-    warm.get = [](const S& s) { return (s.m_base.m_flags & 0x40) ? 2.0 : 10.0; };
+    warm.get = [](const S& s) { return (s.m_base.m_flags & flags::FastSwitch) ? 2.0 : 10.0; };
     warm.set = [](S& s, double v) {
-        s.m_base.m_flags = static_cast<std::uint8_t>(v == 2 ? (s.m_base.m_flags | 0x40) : (s.m_base.m_flags & ~0x40));
+        s.m_base.m_flags = static_cast<std::uint8_t>(v == 2 ? (s.m_base.m_flags | flags::FastSwitch) : (s.m_base.m_flags & ~flags::FastSwitch));
     };
     warm.blocks = {B::Base};
     c.push_back(warm);
@@ -294,7 +294,7 @@ SettingsPage makeSwitchPage()
                        valueRange(0, 5, 0.1, 1), [](S& s) -> auto& { return s.m_base.m_emulatorDelay; },
                        {B::Base}));
     c.push_back(check(2306, "CPanelSwitchPage::OnChkSwitchAllAtOnce", "Przełączaj jednocześnie przy autokalibracji",
-                      0, advFlags, 0x80, {B::AdvancedSetup}));
+                      0, advFlags, flags::SwitchAllAtOnce, {B::AdvancedSetup}));
 
     auto maxRpmItems = valueRange(2800, 8000, 100, 0);
     maxRpmItems.back().text = "Wyłączony";
@@ -303,7 +303,7 @@ SettingsPage makeSwitchPage()
     maxRpm.set = [](S& s, double v) {
         s.m_base.m_maxRPMHigh = v;
         s.m_base.m_maxRPMLow = v - 1000;
-        s.m_base.m_flags = static_cast<std::uint8_t>(v == 8000 ? (s.m_base.m_flags & ~0x02) : (s.m_base.m_flags | 0x02));
+        s.m_base.m_flags = static_cast<std::uint8_t>(v == 8000 ? (s.m_base.m_flags & ~flags::MaxRpmLimit) : (s.m_base.m_flags | flags::MaxRpmLimit));
     };
     c.push_back(maxRpm);
 
@@ -325,11 +325,11 @@ SettingsPage makeSwitchPage()
     minRpm.set = [](S& s, double v) {
         s.m_advancedSetup.m_minimalLPGRPM = v;
         auto& f = s.m_advancedSetup.m_advancedFlags;
-        f = static_cast<std::uint8_t>(v == 500 ? (f & ~0x02) : (f | 0x02));
+        f = static_cast<std::uint8_t>(v == 500 ? (f & ~flags::MinGasRpmLimit) : (f | flags::MinGasRpmLimit));
     };
     c.push_back(minRpm);
     c.push_back(check(2311, "CPanelSwitchPage::OnChkMinLpgTempr", "Minimalna temperatura gazu 3 st. C", 1,
-                      baseFlags, 0x01, {B::Base}));
+                      baseFlags, flags::MinGasTemp3C, {B::Base}));
 
     // Copies of controls that live on other pages; the controller variants that showed them here are
     // gone, but they behave as their twins.
@@ -357,7 +357,7 @@ SettingsPage makeAdvancedPage()
                        valueRange(50, 200, 1, 0), [](S& s) -> auto& { return s.m_base.m_pressureRef; }, {B::Base}));
     c.push_back(number(2404, "CAdvancedPage::OnSelendokCmbPressGain", "Poprawka", "", 1, valueRange(0, 1.5, 0.1, 1),
                        [](S& s) -> auto& { return s.m_base.m_pressureGain; }, {B::Base}));
-    auto cutOff = check(2406, "CAdvancedPage::OnChkCutOffSwitch", "Obsługa cut-off na benzynie", 2, adv8Flags, 0x04,
+    auto cutOff = check(2406, "CAdvancedPage::OnChkCutOffSwitch", "Obsługa cut-off na benzynie", 2, adv8Flags, flags::CutOff,
                         {B::Adv});
     cutOff.needsConnection = false;
     c.push_back(cutOff);
@@ -370,7 +370,7 @@ SettingsPage makeAdvancedPage()
                        valueRange(0, 6, 0.1, 1), [](S& s) -> auto& { return s.m_adv.m_minLPGTime; }, {B::Adv}));
     c.push_back(ignoreTime(2410, "CAdvancedPage::OnSelendokCmbIgnoreTime", 3));
     auto continuous = check(2411, "CAdvancedPage::OnChkContinuousInj", "Obsługa wtrysku ciągłego benzyny", 3,
-                            adv8Flags, 0x08, {B::Adv});
+                            adv8Flags, flags::ContinuousInjection, {B::Adv});
     continuous.needsConnection = false;
     c.push_back(continuous);
     c.push_back(fastCheck(2405, "CAdvancedPage::OnChkFastLpgSwitch", 4));

@@ -116,6 +116,10 @@ bool fuelSensorPreset(int sensorType, FuelSensorPreset& out);
 int fuelLampsLit(std::uint8_t level, const CSensorsSetup& setup);
 // Whether lamp `fromTop` (0 top .. 3 bottom) of the four is lit when `lit` of them are.
 constexpr bool fuelLampOn(int fromTop, int lit) { return 4 - fromTop <= lit; }
+// The fuel gauges (the dashboard's and the gas page's) follow every this-many-th tick of the 100 ms
+// refresh, so a sender that wavers does not flicker the lamps and the reserve lamp blinks at 1 Hz.
+constexpr unsigned kFuelGaugeTicks = 5;
+constexpr bool fuelGaugeTick(unsigned tick) { return tick % kFuelGaugeTicks == 0; }
 
 } // namespace tarvola
 

@@ -298,10 +298,8 @@ void CVeldranixView::liveRefresh()
     if (!m_doc.diagData().newest(sample))
         return;
     ++m_tick;
-    if (--m_panelCountdown <= 0) {
-        m_panelCountdown = 5;
+    if (fuelGaugeTick(m_tick))
         switchPanel(sample);
-    }
     const DiagContext context = contextFrom(m_doc.m_settings);
     const DiagValues v = diagValues(sample, context);
     const ReadoutTexts t = readoutTexts(sample, context, Channel3Repeat::Apply);

@@ -100,7 +100,6 @@ private:
     QPushButton *m_btnGasoline = nullptr, *m_btnAuto = nullptr, *m_btnLpg = nullptr;
     QFont m_valueFont;
     unsigned m_tick = 0;
-    int m_panelCountdown = 5;
     bool m_initialised = false;
     bool m_shownLive = false;
 };

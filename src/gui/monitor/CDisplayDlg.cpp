@@ -93,6 +93,7 @@ CDisplayDlg::CDisplayDlg(CVeldranixDoc& doc, const QSize& target, QWidget* paren
     try {
         apply(texts);
     } catch (const IError&) {
+        // A table without a text leaves the display's labels as they were.
     }
 
     // Two-step scaling from the designed size to the target size.

@@ -30,6 +30,7 @@ CPasswdDlg::CPasswdDlg(QWidget* parent) : QDialog(parent), m_entry(new QLineEdit
     try {
         apply(target);
     } catch (const IError&) {
+        // A table without a text leaves the dialog's labels as they were.
     }
 }
 

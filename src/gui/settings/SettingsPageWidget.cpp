@@ -185,6 +185,7 @@ void SettingsPageWidget::applyTexts()
     try {
         m_texts.apply(target);
     } catch (const IError&) {
+        // A table without a text leaves the page's labels as they were.
     }
 }
 
@@ -268,7 +269,7 @@ void SettingsPageWidget::change(int id, double value)
 
 void SettingsPageWidget::liveUpdate(unsigned tick)
 {
-    if (!m_reading || tick % 5 != 0 || !m_doc.isConnected())
+    if (!m_reading || !fuelGaugeTick(tick) || !m_doc.isConnected())
         return;
     CDiag sample;
     if (!m_doc.diagData().newest(sample))
