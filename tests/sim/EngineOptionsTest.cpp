@@ -1,16 +1,14 @@
 // The engine options a test or a demonstration sets: a cold start, a stall after N live polls, the
-// engine clock's time scale and the gas injectors, from the command line to the live sample.
+// engine clock's time scale and the gas injectors, from the command line to the live sample, at
+// made-up time points.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <thread>
 
 #include "Controller.h"
 #include "Conversions.h"
 #include "Options.h"
-#include "PtyServer.h"
 #include "SimTestSupport.h"
-#include "VirtualController.h"
 
 using namespace tarvola::sim;
 using namespace tarvola::sim::test;
@@ -26,18 +24,6 @@ SimOptions parsed(std::vector<std::string> args) {
 
 int reducerCelsius(Controller& c, const Bytes& sample) {
     return temperatureFromCode(sample[2], c.memory().reducerSensorColumn());
-}
-
-// A live poll through the virtual controller, as the serving thread would pass it on.
-Bytes pollThrough(VirtualController& vc) {
-    Frame f;
-    f.code = 2;
-    f.payload = control(6);
-    f.raw = encodeFrame(2, f.payload);
-    f.firstByteAt = f.completeAt = Clock::now();
-    const Response r = vc.respond(f);
-    if (r.pieces.size() != 1 || r.pieces[0].bytes.size() < 4 + 82 || r.pieces[0].bytes[3] != 1) return {};
-    return Bytes(r.pieces[0].bytes.begin() + 4, r.pieces[0].bytes.begin() + 4 + 82);
 }
 
 double cylinder1Petrol(const Bytes& s) { return getBE16(&s[18]) * 0.025; }
@@ -105,35 +91,32 @@ TEST(ColdStart, ReducerStaysBelowFiftyForFiveMinutesOfEngineTime) {
 }
 
 TEST(Stall, EngineStopsOnceTheGivenNumberOfPollsWasAnswered) {
-    SimOptions o;
-    o.stallAfter = 3;
-    VirtualController vc(o);
+    // Engine time comes from the time points given, so a restarted engine is back at idle by the
+    // next poll without waiting on the wall clock.
+    Clock::time_point t = Clock::now();
+    Controller c(parsed({"--stall-after", "3"}), t);
+    auto poll = [&] { return c.handle(2, control(6), t += ms(100)).payload; };
     for (int i = 0; i < 3; ++i) {
-        const Bytes s = pollThrough(vc);
-        ASSERT_EQ(s.size(), 82u);
+        const Bytes s = poll();
         EXPECT_GT(cylinder1Petrol(s), 2.0) << "poll " << i + 1;
         EXPECT_GT(getBE16(&s[16]), 0);
     }
-    Bytes s = pollThrough(vc);
-    ASSERT_EQ(s.size(), 82u);
-    for (int k = 0; k < 8; ++k) EXPECT_EQ(getBE16(&s[18 + 4 * k]), 0) << "petrol word " << k;
-    EXPECT_EQ(getBE16(&s[16]), 0);
+    const Bytes stopped = poll();
+    for (std::size_t k = 0; k < 8; ++k) EXPECT_EQ(getBE16(&stopped[18 + 4 * k]), 0) << "petrol word " << k;
+    EXPECT_EQ(getBE16(&stopped[16]), 0);
 
-    // Started again, it keeps running; armed mid-run, the count starts at the hook.
-    vc.setEngineRunning(true);
-    vc.setTimeScale(100);
-    std::this_thread::sleep_for(ms(5));  // a few engine steps to bring back idle
-    vc.setStallAfterPolls(2);
-    EXPECT_GT(cylinder1Petrol(pollThrough(vc)), 2.0);
-    EXPECT_GT(cylinder1Petrol(pollThrough(vc)), 2.0);
-    EXPECT_EQ(cylinder1Petrol(pollThrough(vc)), 0.0);
+    // Started again, it keeps running; armed mid-run, the count starts at the call.
+    c.engine().setRunning(true);
+    c.setStallAfterPolls(2);
+    EXPECT_GT(cylinder1Petrol(poll()), 2.0);
+    EXPECT_GT(cylinder1Petrol(poll()), 2.0);
+    EXPECT_EQ(cylinder1Petrol(poll()), 0.0);
 
-    vc.setEngineRunning(true);
-    vc.setStallAfterPolls(-1);
-    std::this_thread::sleep_for(ms(5));
-    for (int i = 0; i < 5; ++i) EXPECT_GT(cylinder1Petrol(pollThrough(vc)), 2.0);
-    vc.setStallAfterPolls(0);
-    EXPECT_EQ(cylinder1Petrol(pollThrough(vc)), 0.0) << "0 stops it at once";
+    c.engine().setRunning(true);
+    c.setStallAfterPolls(-1);
+    for (int i = 0; i < 5; ++i) EXPECT_GT(cylinder1Petrol(poll()), 2.0);
+    c.setStallAfterPolls(0);
+    EXPECT_EQ(cylinder1Petrol(poll()), 0.0) << "0 stops it at once";
 }
 
 TEST(TimeScale, SwitchingAndStatisticsRunKTimesFaster) {
