@@ -1,6 +1,5 @@
-// The engine options a test or a demonstration sets: a cold start, a stall after N live polls, the
-// engine clock's time scale and the gas injectors, from the command line to the live sample, at
-// made-up time points.
+// The engine options a test or a demonstration sets: a cold start, a stall after N live polls and
+// the engine clock's time scale, from the options to the live sample, at made-up time points.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,43 +28,6 @@ int reducerCelsius(Controller& c, const Bytes& sample) {
 double cylinder1Petrol(const Bytes& s) { return getBE16(&s[18]) * 0.025; }
 
 }  // namespace
-
-TEST(EngineCommandLine, ReadsTheEngineOptions) {
-    const SimOptions o = parsed({"--cold", "--stall-after", "25", "--time-scale", "12.5", "--gas-flow", "1.3",
-                                 "--gas-dead", "-0.75"});
-    EXPECT_TRUE(o.cold);
-    EXPECT_FALSE(o.warm);
-    EXPECT_EQ(o.stallAfter, 25);
-    EXPECT_DOUBLE_EQ(o.timeScale, 12.5);
-    EXPECT_DOUBLE_EQ(o.gasFlow, 1.3);
-    EXPECT_DOUBLE_EQ(o.gasDeadMs, -0.75);
-
-    const SimOptions d = parsed({});
-    EXPECT_FALSE(d.cold);
-    EXPECT_EQ(d.stallAfter, -1);
-    EXPECT_DOUBLE_EQ(d.timeScale, 1.0);
-    EXPECT_DOUBLE_EQ(d.gasFlow, kDefaultGasFlow);
-    EXPECT_DOUBLE_EQ(d.gasDeadMs, kDefaultGasDeadMs);
-    EXPECT_EQ(parsed({"--stall-after", "0"}).stallAfter, 0);
-    EXPECT_DOUBLE_EQ(parsed({"--time-scale", "100", "--gas-flow", "0.2", "--gas-dead", "10"}).timeScale, 100);
-}
-
-TEST(EngineCommandLine, RefusesBadEngineValues) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--cold", "--warm"},       {"--warm", "--cold"},        {"--stall-after", "-1"},
-             {"--stall-after", "1.5"},   {"--stall-after", "x"},      {"--stall-after"},
-             {"--stall-after", "99999999999999999999"},                {"--time-scale", "0.5"},
-             {"--time-scale", "101"},    {"--time-scale", "nan"},     {"--time-scale", "inf"},
-             {"--time-scale", "2,5"},    {"--time-scale"},            {"--gas-flow", "0.19"},
-             {"--gas-flow", "5.01"},     {"--gas-flow", ""},          {"--gas-dead", "-5.5"},
-             {"--gas-dead", "10.1"},     {"--gas-dead", "1.2ms"},     {"--gas-dead"}}) {
-        CommandLine cl;
-        std::string error;
-        EXPECT_FALSE(parseCommandLine(args, cl, error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
-        EXPECT_FALSE(error.empty());
-        EXPECT_NE(error.find(args[0] == "--warm" ? "--cold" : args[0]), std::string::npos) << error;
-    }
-}
 
 TEST(ColdStart, ReducerStaysBelowFiftyForFiveMinutesOfEngineTime) {
     const Clock::time_point t0 = Clock::now();

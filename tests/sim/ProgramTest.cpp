@@ -1,4 +1,4 @@
-// Command line of tarvola-sim, and the program itself: first line, serving, clean stop.
+// The tarvola-sim program itself: first line, serving, clean stop.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,17 +12,12 @@
 #include <cstdlib>
 
 #include "Frame.h"
-#include "Options.h"
 
 using namespace tarvola::sim;
 
 extern char** environ;
 
 namespace {
-
-bool parse(std::vector<std::string> args, CommandLine& cl, std::string& error) {
-    return parseCommandLine(args, cl, error);
-}
 
 // Makes sure a failed expectation never leaves the program running behind the test.
 struct ChildGuard {
@@ -36,42 +31,6 @@ struct ChildGuard {
 };
 
 }  // namespace
-
-TEST(CommandLine, RefusesBadValues) {
-    CommandLine cl;
-    std::string error;
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--injectors", "9"},
-                                                                  {"--injectors", "0"},
-                                                                  {"--injectors"},
-                                                                  {"--version", "0x10000"},
-                                                                  {"--version", "12abc"},
-                                                                  {"--fault", "loud"},
-                                                                  {"--fault-rate", "1.5"},
-                                                                  {"--fault-rate", "0,5"},
-                                                                  {"--fault-after", "-1"},
-                                                                  {"--variant", "0x"},
-                                                                  {"--start", "diesel"},
-                                                                  {"--errors", "1,2,3"},
-                                                                  {"--errors", "1,2,3,4,5"},
-                                                                  {"--errors", "1,,3,4"},
-                                                                  {"--errors", "0,0,0,256"},
-                                                                  {"--errors", "0,0,0,0x"},
-                                                                  {"--errors", "0, 1,2,3"},
-                                                                  {"--frobnicate"}}) {
-        error.clear();
-        EXPECT_FALSE(parse(args, cl, error)) << args[0];
-        EXPECT_FALSE(error.empty());
-    }
-}
-
-TEST(CommandLine, ErrorFlagsTakeFourBytesDecimalOrHex) {
-    CommandLine cl;
-    std::string error;
-    ASSERT_TRUE(parse({"--errors", "0x81,6,0X41,255"}, cl, error)) << error;
-    EXPECT_EQ(cl.sim.errorFlags, (std::array<std::uint8_t, 4>{0x81, 6, 0x41, 0xFF}));
-    ASSERT_TRUE(parse({}, cl, error));
-    EXPECT_EQ(cl.sim.errorFlags, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
-}
 
 TEST(Program, PrintsThePathServesAndStopsCleanlyOnSigterm) {
     int out[2];
