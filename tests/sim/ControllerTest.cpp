@@ -189,7 +189,7 @@ TEST_F(ControllerTest, BusRequestsAnswerLittleEndianAndOnlyWhileConnected) {
     EXPECT_EQ(ask(25, q).payload, (Bytes{0, 0})) << "a disconnected gateway passes nothing on";
 }
 
-TEST_F(ControllerTest, OnlyAWholeProgrammingSequenceRaisesTheVersion) {
+TEST_F(ControllerTest, OnlyAWholeProgrammingSequenceRaisesTheVersionAndOnlyWhereUpdatesAreAllowed) {
     EXPECT_TRUE(programmingSession(c, 0, true));   // no blocks
     EXPECT_TRUE(programmingSession(c, 2, false));  // no request 96
     EXPECT_EQ(reportedVersion(c), 0x0206);
@@ -204,4 +204,12 @@ TEST_F(ControllerTest, OnlyAWholeProgrammingSequenceRaisesTheVersion) {
     Controller atTop(top, t0);
     EXPECT_TRUE(programmingSession(atTop, 1, true));
     EXPECT_EQ(reportedVersion(atTop), 0xFFFF) << "the version stops at its top";
+
+    SimOptions locked;
+    locked.noFirmwareUpdate = true;
+    Controller l(locked, t0);
+    EXPECT_EQ(getBE32(&l.handle(2, control(13), t0).payload[0]), 0u) << "flag bit 2 clear, the rest as before";
+    EXPECT_FALSE(programmingSession(l, 1, true));
+    EXPECT_FALSE(l.programming());
+    EXPECT_EQ(reportedVersion(l), 0x0206);
 }

@@ -37,6 +37,7 @@ TEST(CommandLine, EachOptionReachesTheSettingsAndIsDocumented) {
         {{"--injectors", "8"}, [](Line c) { return c.sim.injectors == 8; }},
         {{"--version", "0x0301"}, [](Line c) { return c.sim.version == 0x0301; }},
         {{"--no-diag"}, [](Line c) { return c.sim.noDiag; }},
+        {{"--no-firmware-update"}, [](Line c) { return c.sim.noFirmwareUpdate; }},
         {{"--fault", "noise", "--fault-rate", "0.25", "--fault-after", "7"},
          [](Line c) { return c.sim.fault == Fault::Noise && c.sim.faultRate == 0.25 && c.sim.faultAfter == 7; }},
         {{"--seed", "18446744073709551615"}, [](Line c) { return c.sim.seed == ~0ull; }},
