@@ -111,7 +111,7 @@ TEST_F(ControllerTest, MemoryReadCarriesItsAddressBigEndianAndRefusesTheEnd) {
     EXPECT_TRUE(isRefusal(ask(5, w)));
 }
 
-TEST(PointMapReplies, PlainControllerSendsThemLittleEndianTheVariantBigEndian) {
+TEST(ControllerPointMaps, PlainControllerSendsThemLittleEndianTheVariantBigEndian) {
     const auto t0 = Clock::now();
     for (const bool variant : {false, true}) {
         SimOptions o;

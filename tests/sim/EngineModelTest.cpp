@@ -91,7 +91,7 @@ TEST_F(EngineTest, PointMapsFillWithTheFuelTheEngineRunsOn) {
     EXPECT_NEAR(maps.petrol.total(), 100, 2);
 }
 
-TEST(PointMapBins, NearestBinFollowsTheSensorType) {
+TEST(EnginePointMapBins, NearestBinFollowsTheSensorType) {
     EXPECT_EQ(nearestBin(78, false), 2);   // 77 is nearer than 80
     EXPECT_EQ(nearestBin(0, false), 24);   // only bins 0..24 are used with a differential sensor
     EXPECT_EQ(nearestBin(255, true), 30);

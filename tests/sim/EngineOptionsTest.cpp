@@ -17,7 +17,7 @@ double cylinder1Petrol(const Bytes& s) { return getBE16(&s[18]) * 0.025; }
 
 }  // namespace
 
-TEST(ColdStart, ReducerStaysBelowFiftyForTenMinutesOfEngineTime) {
+TEST(EngineColdStart, ReducerStaysBelowFiftyForTenMinutesOfEngineTime) {
     const Clock::time_point t0 = Clock::now();
     SimOptions o;
     o.cold = true;
@@ -40,7 +40,7 @@ TEST(ColdStart, ReducerStaysBelowFiftyForTenMinutesOfEngineTime) {
     EXPECT_GE(reducerAt(plain, std::chrono::seconds(60)), 50);
 }
 
-TEST(Stall, EngineStopsOnceTheGivenNumberOfPollsWasAnswered) {
+TEST(EngineStall, EngineStopsOnceTheGivenNumberOfPollsWasAnswered) {
     // Engine time comes from the time points given, so a restarted engine is back at idle by the
     // next poll without waiting on the wall clock.
     Clock::time_point t = Clock::now();
@@ -67,7 +67,7 @@ TEST(Stall, EngineStopsOnceTheGivenNumberOfPollsWasAnswered) {
     EXPECT_EQ(cylinder1Petrol(poll()), 0.0) << "0 stops it at once";
 }
 
-TEST(TimeScale, SwitchingAndStatisticsRunKTimesFaster) {
+TEST(EngineTimeScale, SwitchingAndStatisticsRunKTimesFaster) {
     const Clock::time_point t0 = Clock::now();
     SimOptions o;
     o.timeScale = 10;

@@ -20,7 +20,7 @@ const Bytes kAck = encodeFrame(2, {4, 0, 0, 0, 0, 0});
 
 }  // namespace
 
-TEST(FaultPolicy, RateIsSeededAndAfterNFaultsEveryLaterRequest) {
+TEST(FaultsPolicy, RateIsSeededAndAfterNFaultsEveryLaterRequest) {
     FaultPolicy a(Fault::Silent, 0.3, -1, 42);
     FaultPolicy b(Fault::Silent, 0.3, -1, 42);
     FaultPolicy c(Fault::Silent, 0.3, -1, 43);
@@ -39,7 +39,7 @@ TEST(FaultPolicy, RateIsSeededAndAfterNFaultsEveryLaterRequest) {
     EXPECT_EQ(a.next(), Fault::None);
 }
 
-TEST(FaultShapes, EachFaultSpoilsTheReplyAsDescribed) {
+TEST(FaultsShapes, EachFaultSpoilsTheReplyAsDescribed) {
     std::mt19937_64 rng(1);
     EXPECT_TRUE(applyFault(Fault::Silent, kAck, rng).empty());
     Bytes corrupt = kAck;
@@ -59,7 +59,7 @@ TEST(FaultShapes, EachFaultSpoilsTheReplyAsDescribed) {
     }
 }
 
-TEST(FaultShapes, LateTailArrivesDuringTheToolsSecondRead) {
+TEST(FaultsShapes, LateTailArrivesDuringTheToolsSecondRead) {
     std::mt19937_64 rng(1);
     const Bytes poll = encodeFrame(1, Bytes(82, 7));
     const auto late = applyFault(Fault::Late, poll, rng);
@@ -76,7 +76,7 @@ TEST(FaultShapes, LateTailArrivesDuringTheToolsSecondRead) {
     EXPECT_LT(late[1].delay.count(), body + 1000 + 50 + 1000);
 }
 
-TEST(WirePacing, ChunksFollowTenBitsAByteFromOneStartWithoutDrift) {
+TEST(SimWirePacing, ChunksFollowTenBitsAByteFromOneStartWithoutDrift) {
     EXPECT_NEAR(std::chrono::duration<double>(kByteTime).count(), 10.0 / 38400.0, 1e-9);
     const auto start = Clock::time_point(std::chrono::seconds(1));
     const auto chunks = pacedChunks(88, start, 4);

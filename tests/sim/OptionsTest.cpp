@@ -31,7 +31,7 @@ struct Refused {
 
 }  // namespace
 
-TEST(CommandLine, EachOptionReachesTheSettingsAndIsDocumented) {
+TEST(SimCommandLine, EachOptionReachesTheSettingsAndIsDocumented) {
     const Accepted cases[] = {
         {{"--variant", "0x21"}, [](Line c) { return c.sim.variant == 0x21; }},
         {{"--injectors", "8"}, [](Line c) { return c.sim.injectors == 8; }},
@@ -71,7 +71,7 @@ TEST(CommandLine, EachOptionReachesTheSettingsAndIsDocumented) {
     }
 }
 
-TEST(CommandLine, RefusesBadValuesNamingTheOption) {
+TEST(SimCommandLine, RefusesBadValuesNamingTheOption) {
     std::string many = "P0110";
     for (int i = 1; i < 33; ++i) many += ",P01" + std::to_string(10 + i);
     const Refused cases[] = {
