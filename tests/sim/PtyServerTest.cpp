@@ -69,9 +69,10 @@ TEST(Pty, PacedReplyTakesTheWireTimeOfBothFrames) {
     const Bytes reply = s.read(88, 2000);
     const double elapsed = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
     ASSERT_EQ(reply.size(), 88u);
+    // Never sooner than the wire allows. How little later is not asked here: on a loaded machine
+    // the scheduler decides that; the schedule itself, without drift, is the pacing test's part.
     const double wire = std::chrono::duration<double, std::milli>(wireTime(12 + 88)).count();
     EXPECT_GE(elapsed, wire * 0.98);
-    EXPECT_LE(elapsed, wire * 1.15 + 10.0) << "scheduling slack on a shared machine";
 }
 
 TEST(Pty, StopEndsServingPromptlyEvenDuringALateReply) {
