@@ -83,7 +83,6 @@ TEST(CalibrationResponse, GasInjectorsSetTheDifferenceAndOneStepConvergesWithinT
         b.engine.setGasInjectors(k.flow, k.deadMs);
         const double d = b.pass();
         EXPECT_NEAR(d, k.expectD, 0.04) << "flow " << k.flow << ", dead " << k.deadMs;
-        EXPECT_LE(std::abs(d), clamp + 0.03);
         if (std::abs(k.expectD) < clamp) {
             // Within the trim's reach, adding d to the correction lands on the right one at once.
             b.setMainCorrection(1.0 + d);
