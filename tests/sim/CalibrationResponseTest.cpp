@@ -54,7 +54,7 @@ struct CalibrationBench {
         }
         return cylinders ? round2(sum / cylinders) : 0.0;
     }
-    // One pass: petrol, then gas; returns G - P.
+    // One pass: petrol, then gas; returns G − P.
     double pass() {
         engine.requestPetrol(t, memory);
         const double p = measurePetrol();

@@ -57,13 +57,13 @@ TEST_F(ControllerTest, FactoryBlocksHoldControllerCodesBigEndian) {
     };
     const Field fields[] = {
         {7, 3, 28, 0, 2, 4000, "switch speed 1200 rpm as a period code"},
-        {7, 3, 28, 5, 1, 71, "switch pressure 60 kPa: 255 x (0.24 + 0.04) = 71.4"},
+        {7, 3, 28, 5, 1, 71, "switch pressure 60 kPa: 255 × (0.24 + 0.04) = 71.4"},
         {7, 3, 28, 7, 1, 60, "switch delay 30 s in half seconds"},
         {7, 3, 28, 10, 2, 686, "7000 rpm rounds 685.7 up"},
         {7, 3, 28, 14, 1, 10, "pressure gain 1.0"},
         {7, 3, 28, 20, 1, 20, "emulator delay 0.5 s in 25 ms steps"},
         {7, 3, 28, 22, 1, 85, "minimum supply 10 V"},
-        {8, 4, 21, 1, 1, 160, "PWM offset 4.0 ms in 25 us steps"},
+        {8, 4, 21, 1, 1, 160, "PWM offset 4.0 ms in 25 µs steps"},
         {8, 4, 21, 2, 1, 40, "PWM 50 is held less 10"},
         {22, 15, 16, 14, 2, 250, "last main correction, 1.0 ms in 0.004 ms codes"},
         {12, 7, 42, 39, 1, 100, "last multiplier, 0 %"},

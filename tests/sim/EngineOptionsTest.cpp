@@ -28,8 +28,8 @@ TEST(EngineColdStart, ReducerStaysBelowFiftyForTenMinutesOfEngineTime) {
     };
     EXPECT_LE(reducerAt(c, ms(0)), 15);
     EXPECT_LE(temperatureFromCode(c.handle(2, control(6), t0).payload[3], c.memory().gasSensorColumn()), 15);
-    // At 100 times, three seconds make five minutes of running: 70 - 55 x e^(-1/2) = 36.6 C; the
-    // reducer reaches 50 C at about 607 s.
+    // At 100 times, three seconds make five minutes of running: 70 − 55 × e^(−1/2) = 36.6 °C; the
+    // reducer reaches 50 °C at about 607 s.
     EXPECT_NEAR(reducerAt(c, ms(3000)), 36.6, 3);
     EXPECT_LT(reducerAt(c, ms(5900)), 50);
     EXPECT_GE(reducerAt(c, ms(6300)), 50);

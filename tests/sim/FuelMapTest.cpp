@@ -13,7 +13,7 @@ TEST(FuelMap, CheckValueSitsBigEndianAfterTheFactoryMapAndWrapsToZero) {
     ASSERT_TRUE(m.read(ControllerMemory::kMapAddress + 286, 2, tail));
     EXPECT_EQ(tail[0] << 8 | tail[1], 285 * 100 + 1);
     std::array<std::uint8_t, 288> block{};
-    std::fill(block.begin(), block.begin() + 257, std::uint8_t{255});  // 0xFFFF = 257 x 255: plus one wraps
+    std::fill(block.begin(), block.begin() + 257, std::uint8_t{255});  // 0xFFFF = 257 × 255: plus one wraps
     EXPECT_EQ(FuelMap::checkValue(block.data()), 0);
 }
 
