@@ -85,7 +85,7 @@ void Controller::countModification() {
 
 Bytes Controller::identityBlock() const {
     Bytes id(32, 0);
-    putBE32(&id[0], 0x00000004);  // bit 2: firmware updates allowed
+    putBE32(&id[0], options_.noFirmwareUpdate ? 0u : kFirmwareUpdateFlag);
     putBE32(&id[4], 0);
     putBE16(&id[8], static_cast<std::uint16_t>(kProductionDays));
     putBE16(&id[10], version_);
@@ -123,7 +123,10 @@ Reply Controller::handle(std::uint8_t code, const Bytes& p, Clock::time_point wa
         countModification();
         return acknowledge();
     case 250:
-        if (p.size() != 8 || std::memcmp(p.data(), kProgrammingCode, 8) != 0) return refusal();
+        // A unit that reports updates disabled does not accept them either: refusing here is what
+        // the tool sees as a failed entry, however it came to try.
+        if (options_.noFirmwareUpdate || p.size() != 8 || std::memcmp(p.data(), kProgrammingCode, 8) != 0)
+            return refusal();
         programming_ = true;
         blocksThisSession_ = 0;
         closingRequestSeen_ = false;

@@ -4,7 +4,8 @@
 //
 // Anything it does not understand or refuses (unknown codes, wrong lengths, addresses off the
 // end of memory, requests of the other controller variant, anything but programming while in
-// programming mode) is answered with a refusal: reply code 2 with byte 0 = 0.
+// programming mode, entering programming on a unit that reports updates disabled) is answered
+// with a refusal: reply code 2 with byte 0 = 0.
 // Not thread-safe; VirtualController serialises every call.
 #pragma once
 
@@ -31,6 +32,7 @@ inline constexpr std::uint8_t kVariantId = 0x21;
 inline constexpr char kProgrammingCode[] = "QM204817";
 inline constexpr char kDeviceName[] = "VELDRANIX K480";  // the name firmware images must carry
 inline constexpr std::size_t kFlashSize = 90112;           // bytes a firmware image can fill
+inline constexpr std::uint32_t kFirmwareUpdateFlag = 0x04;  // first identity flag word: updates allowed
 
 Reply acknowledge();
 Reply refusal();
@@ -59,11 +61,12 @@ public:
     ObdCar& obd() { return obd_; }
     PointMapPair& pointMaps() { return maps_; }
 
-    // Programming: code 250 with the access code enters it; code-251 blocks fill the flash; control
-    // request 96 and then 10 close it. A sequence that wrote at least one block and sent 96 before 10
-    // counts as new firmware: from then on the identity reports the version one higher (it stays at
-    // 0xFFFF). The image's own version sits in the file header, which never reaches the controller,
-    // so this is the simplest rule a test can watch.
+    // Programming: code 250 with the access code enters it (refused when the options report
+    // firmware updates disabled); code-251 blocks fill the flash; control request 96 and then 10
+    // close it. A sequence that wrote at least one block and sent 96 before 10 counts as new
+    // firmware: from then on the identity reports the version one higher (it stays at 0xFFFF).
+    // The image's own version sits in the file header, which never reaches the controller, so
+    // this is the simplest rule a test can watch.
     bool programming() const { return programming_; }
     std::uint16_t version() const { return version_; }
     const std::vector<std::uint16_t>& firmwareWordAddresses() const { return firmwareWords_; }

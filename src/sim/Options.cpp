@@ -140,6 +140,8 @@ const char* usageText() {
            "  --injectors N         number of injectors, 1..8 (default 4)\n"
            "  --version V           firmware version, decimal or 0x hex (default 0x0206)\n"
            "  --no-diag             the link check does not allow live diagnostics\n"
+           "  --no-firmware-update  report firmware updates disabled (identity flag bit 2\n"
+           "                        clear) and refuse to enter programming\n"
            "  --fault KIND          silent|corrupt|badstart|truncate|late|noise\n"
            "  --fault-rate P        fault each request with probability P (0..1)\n"
            "  --fault-after N       fault every request after the first N good ones\n"
@@ -206,6 +208,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             out.help = true;
         } else if (a == "--no-diag") {
             out.sim.noDiag = true;
+        } else if (a == "--no-firmware-update") {
+            out.sim.noFirmwareUpdate = true;
         } else if (a == "--pace") {
             out.sim.pace = true;
         } else if (a == "--warm") {

@@ -32,6 +32,9 @@ struct SimOptions {
     int injectors = 4;
     std::uint16_t version = 0x0206;
     bool noDiag = false;
+    // The identity reports firmware updates disabled (bit 2 of its first flag word clear) and the
+    // controller refuses to enter programming.
+    bool noFirmwareUpdate = false;
     Fault fault = Fault::None;
     double faultRate = 0.0;  // probability per request
     long faultAfter = -1;    // >= 0: every request after the first N good ones is faulted

@@ -1,8 +1,6 @@
-// Engine model: switching timing cylinder by cylinder, automatic mode, point-map filling, the
-// closed loop that lets a main-correction calibration converge, statistics and determinism.
+// Engine model: switching timing cylinder by cylinder, disabled injectors, a mode stuck on gas,
+// and the point maps filling while it runs.
 #include <gtest/gtest.h>
-
-#include <numeric>
 
 #include "Conversions.h"
 #include "EngineModel.h"
@@ -26,60 +24,41 @@ struct EngineTest : ::testing::Test {
         base[20] = steps;
         memory.setBlock(Block::Base, base);
     }
-    // Average petrol time of cylinder 0 over a stretch of running.
-    double averagePetrol(Clock::time_point from, int seconds) {
-        double sum = 0;
-        int n = 0;
-        for (int i = 0; i < seconds * 10; ++i) {
-            at(from + ms(100 * i));
-            sum += engine.snapshot().petrolMs[0];
-            ++n;
-        }
-        return sum / n;
-    }
 };
 
 }  // namespace
 
-TEST_F(EngineTest, GasSwitchTakesOneEmulatorDelayPerCylinder) {
-    const auto T = t0 + ms(1000);
-    at(T);
-    engine.requestGas(T, memory);  // factory delay 0.5 s
-    EXPECT_EQ(engine.workMode(), 3) << "reports gas as soon as switching starts";
-    EXPECT_EQ(engine.gasMask(), 0);
-    at(T + ms(499));
-    EXPECT_EQ(engine.gasMask(), 0x0);
-    at(T + ms(500));
-    EXPECT_EQ(engine.gasMask(), 0x1);
-    at(T + ms(1499));
-    EXPECT_EQ(engine.gasMask(), 0x3);
-    at(T + ms(2000));
-    EXPECT_EQ(engine.gasMask(), 0xF);
-    EXPECT_FALSE(engine.switching());
-}
-
-TEST_F(EngineTest, PetrolReturnTakesHalfTheEmulatorDelayInTotal) {
-    engine.forceMode(3);
-    const auto T = t0 + ms(1000);
-    at(T);
-    engine.requestPetrol(T, memory);
-    EXPECT_EQ(engine.workMode(), 3);
-    at(T + ms(70));
-    EXPECT_EQ(engine.gasMask(), 0xE);  // one cylinder every 62.5 ms
-    at(T + ms(249));
-    EXPECT_EQ(engine.workMode(), 3);
-    at(T + ms(250));
-    EXPECT_EQ(engine.gasMask(), 0);
-    EXPECT_EQ(engine.workMode(), 2);
-}
-
-TEST_F(EngineTest, ZeroEmulatorDelaySwitchesEveryCylinderAtOnce) {
-    setEmulatorDelaySteps(0);
-    at(t0 + ms(100));
-    engine.requestGas(t0 + ms(100), memory);
-    EXPECT_EQ(engine.gasMask(), 0xF);
-    engine.requestPetrol(t0 + ms(100), memory);
-    EXPECT_EQ(engine.workMode(), 2);
+TEST_F(EngineTest, SwitchingTakesTheEmulatorDelayCylinderByCylinder) {
+    struct Row {
+        std::uint8_t delaySteps;  // emulator delay in 25 ms steps
+        bool toGas;
+        int afterMs;
+        std::uint8_t gasMask;
+        int workMode;
+    };
+    const Row rows[] = {
+        // To gas: one delay per cylinder, reporting gas as soon as switching starts.
+        {20, true, 0, 0x0, 3}, {20, true, 499, 0x0, 3}, {20, true, 500, 0x1, 3}, {20, true, 1499, 0x3, 3},
+        {20, true, 2000, 0xF, 3},
+        // Back to petrol: half the delay in total, one cylinder every 62.5 ms.
+        {20, false, 0, 0xF, 3}, {20, false, 70, 0xE, 3}, {20, false, 249, 0x8, 3}, {20, false, 250, 0x0, 2},
+        // Without a delay every cylinder switches at once.
+        {0, true, 0, 0xF, 3}, {0, false, 0, 0x0, 2},
+    };
+    for (const Row& r : rows) {
+        EngineModel e{4, 7, t0, StartMode::Petrol, Warmth::Warm};
+        setEmulatorDelaySteps(r.delaySteps);
+        if (!r.toGas) e.forceMode(3);
+        const auto T = t0 + ms(1000);
+        e.advanceTo(T, memory, maps);
+        r.toGas ? e.requestGas(T, memory) : e.requestPetrol(T, memory);
+        e.advanceTo(T + ms(r.afterMs), memory, maps);
+        const auto row = testing::Message() << (r.toGas ? "to gas" : "to petrol") << ", delay steps "
+                                            << int{r.delaySteps} << ", after " << r.afterMs << " ms";
+        EXPECT_EQ(e.gasMask(), r.gasMask) << row;
+        EXPECT_EQ(e.workMode(), r.workMode) << row;
+        EXPECT_EQ(e.switching(), r.gasMask != (r.toGas ? 0xF : 0x0)) << row;
+    }
 }
 
 TEST_F(EngineTest, DisabledInjectorsStayOnPetrolAndStuckModeNeverReportsPetrol) {
@@ -112,32 +91,8 @@ TEST_F(EngineTest, PointMapsFillWithTheFuelTheEngineRunsOn) {
     EXPECT_NEAR(maps.petrol.total(), 100, 2);
 }
 
-TEST(PointMapBins, NearestBinFollowsTheSensorType) {
-    EXPECT_EQ(binPressureCode(0, true), 11);
-    EXPECT_EQ(binPressureCode(30, true), 76);
-    EXPECT_EQ(binPressureCode(0, false), 83);
-    EXPECT_EQ(binPressureCode(24, false), 11);
+TEST(EnginePointMapBins, NearestBinFollowsTheSensorType) {
     EXPECT_EQ(nearestBin(78, false), 2);   // 77 is nearer than 80
     EXPECT_EQ(nearestBin(0, false), 24);   // only bins 0..24 are used with a differential sensor
     EXPECT_EQ(nearestBin(255, true), 30);
 }
-
-TEST_F(EngineTest, MainCorrectionCalibrationConverges) {
-    // What the autocalibration does: compare the petrol time the car asks for on petrol and on
-    // gas, and move the main correction by the difference.
-    const double onPetrol = averagePetrol(t0 + std::chrono::seconds(3), 3);
-    engine.forceMode(3);
-    const double onGas = averagePetrol(t0 + std::chrono::seconds(10), 3);
-    const double d = onGas - onPetrol;
-    EXPECT_GT(d, 0.2) << "the factory correction leaves the gas mixture lean";
-
-    Bytes corr(16, 0);
-    const double c = memory.mainCorrectionMs(0) + d;
-    for (std::size_t i = 0; i < 8; ++i) putBE16(&corr[2 * i], static_cast<std::uint16_t>(std::lround(c / 0.004)));
-    memory.setBlock(Block::MainCorr, corr);
-    const double afterCalibration = averagePetrol(t0 + std::chrono::seconds(16), 3);
-    EXPECT_NEAR(afterCalibration, onPetrol, 0.03);
-    EXPECT_GT(c, 0.5);
-    EXPECT_LT(c, 2.5);
-}
-
