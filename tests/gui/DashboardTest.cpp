@@ -17,27 +17,33 @@ private slots:
     {
         GuiRig rig("gauge", false);
         auto& v = rig.view();
-        auto lit = [&](int i) { return v.indicator(i)->backgroundColor() == colors::LampGreen; };
-        // Thresholds 130, 126, 117, 114 (the record's defaults).
-        v.showFuelGauge(120);
-        QVERIFY(!lit(0) && !lit(1) && lit(2) && lit(3));
-        v.showFuelGauge(114);
-        QVERIFY(!lit(0) && !lit(1) && !lit(2) && !lit(3));
-        v.showFuelGauge(116);
-        QVERIFY(!lit(0) && !lit(1) && !lit(2) && lit(3));
-        v.showFuelGauge(131);
-        QVERIFY(lit(0) && lit(1) && lit(2) && lit(3));
+        auto& f = rig.doc->m_settings.m_sensorsSetup;
+        // Lamps from the top; the record's thresholds are 130, 126, 117, 114; a falling sensor (full
+        // below the next threshold) is read turned round.
+        struct Row {
+            std::array<std::uint8_t, 4> thresholds;
+            std::uint8_t level;
+            std::array<bool, 4> lit;
+        };
+        const Row rows[] = {
+            {{130, 126, 117, 114}, 120, {false, false, true, true}},
+            {{130, 126, 117, 114}, 114, {false, false, false, false}},
+            {{130, 126, 117, 114}, 116, {false, false, false, true}},
+            {{130, 126, 117, 114}, 131, {true, true, true, true}},
+            {{114, 117, 126, 130}, 113, {true, true, true, true}},
+        };
+        for (const Row& r : rows) {
+            f.m_fuelFull = r.thresholds[0];
+            f.m_fuelHgw = r.thresholds[1];
+            f.m_fuelHalf = r.thresholds[2];
+            f.m_fuelQuarter = r.thresholds[3];
+            v.showFuelGauge(r.level);
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(v.indicator(i)->backgroundColor() == colors::LampGreen, r.lit[std::size_t(i)]);
+        }
         QCOMPARE(v.indicator(4)->backgroundColor(), colors::Red);
         QCOMPARE(v.indicator(5)->backgroundColor(), colors::LampGreen);
         QCOMPARE(v.indicator(6)->backgroundColor(), colors::Red);
-        // A falling sensor (full below the next threshold) is read turned round.
-        auto& f = rig.doc->m_settings.m_sensorsSetup;
-        f.m_fuelFull = 114;
-        f.m_fuelHgw = 117;
-        f.m_fuelHalf = 126;
-        f.m_fuelQuarter = 130;
-        v.showFuelGauge(113);
-        QVERIFY(lit(0) && lit(1) && lit(2) && lit(3));
     }
 
     void gasModeLightsTheInjectorsAndTheGauge()
