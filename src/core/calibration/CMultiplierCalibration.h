@@ -30,6 +30,7 @@ public:
     explicit CMultiplierCalibration(CLPGDevice& device, ClockFn clock = [] { return SteadyClock::now(); });
 
     CLPGDevice& device() { return m_device; }
+    // The view must outlive this object or be reset to null before it goes; null tells nobody.
     void setView(ICalibrationView* view) { m_view = view; }
     ICalibrationView& view() { return m_view ? *m_view : m_noView; }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the calibration page shows, told by the core as it changes. The GUI page repaints the chart,
-// the texts and the progress bar; the command line prints; tests record.
+// the texts and the progress bar; the command line prints; tests record. Called on the thread that
+// runs the calibration; a view lives at least as long as it is set on its CMultiplierCalibration.
 
 #include <vector>
 

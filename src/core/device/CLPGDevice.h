@@ -112,6 +112,7 @@ public:
     IUserPrompt& prompt() { return m_prompt; }
     // The observer must outlive the device or be reset to null first.
     void setFrameObserver(IFrameObserver* observer) { m_link.setFrameObserver(observer); }
+    // The listener must outlive the device or be reset to null first (see IDeviceListener).
     void setListener(IDeviceListener* listener) { m_listener = listener; }
     // Where connect() and reconnect() look for ports after the last one; listSerialPorts() unless a
     // test or a face narrows it.
