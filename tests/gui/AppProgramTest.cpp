@@ -1,6 +1,6 @@
 // The tarvola program itself: its command line, a start against the virtual controller that reaches
-// live values and closes cleanly, the stop signals, and the virtual controller that never outlives
-// the window.
+// live values and closes cleanly, the stop signals, the virtual controller that never outlives the
+// window, and the about box.
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +10,9 @@
 #include <csignal>
 #include <sys/types.h>
 
+#include "app/CAboutDlg.h"
 #include "app/CVeldranixApp.h"
+#include "app/DataFolder.h"
 #include "gui/GuiFixture.h"
 
 namespace tarvola::gui::test {
@@ -154,6 +156,25 @@ private slots:
             QVERIFY(!app.doc()->port().isOpen());
         }
         QVERIFY(procStat(sim).isEmpty());
+    }
+
+    // In every language the about box names the program, its version and the documentation folder,
+    // keeps the licence file's name, and is in that language rather than in Polish.
+    void aboutBoxInEveryLanguage()
+    {
+        setCurrentLanguage(Lang::Polish);
+        const QString polish = CAboutDlg().aboutText();
+        for (int language = 0; language < kLanguageCount; ++language) {
+            setCurrentLanguage(language);
+            const QString text = CAboutDlg().aboutText();
+            const QString where = QStringLiteral("language %1").arg(language);
+            QVERIFY2(text.startsWith(QStringLiteral("TARVOLA v 1.08")), qPrintable(where));
+            QVERIFY2(text.contains(QStringLiteral("LICENSE")), qPrintable(where));
+            QVERIFY2(text.contains(dataFolder() + QStringLiteral("/documents")), qPrintable(where));
+            if (language != Lang::Polish)
+                QVERIFY2(text != polish, qPrintable(where));
+        }
+        setCurrentLanguage(Lang::Polish);
     }
 };
 
