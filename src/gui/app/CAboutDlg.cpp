@@ -4,23 +4,22 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/CVeldranixDoc.h"
+#include "app/DataFolder.h"
 #include "lang/QtTextTargets.h"
 
 namespace tarvola::gui {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_text(new QPlainTextEdit(this))
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_edit(new QPlainTextEdit(this))
 {
     auto* layout = new QVBoxLayout(this);
-    m_text->setReadOnly(true);
-    m_text->setPlainText(QStringLiteral("TARVOLA v 1.08 LPG\n"
-                                        "VELDRANIX K480\n\n"
-                                        "Veldranix Polska Sp. z o.o.\n"
-                                        "ul. Warsztatowa 14\n"
-                                        "61-312 Poznań\n"
-                                        "Pomoc techniczna / Support: +48 61 220 48 00\n"));
-    m_text->moveCursor(QTextCursor::End);
-    m_text->setMinimumSize(360, 170);
-    layout->addWidget(m_text);
+    setTextId(m_edit, aboutids::Text);
+    m_edit->setReadOnly(true);
+    m_edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_edit->setPlainText(aboutText());
+    m_edit->moveCursor(QTextCursor::End);
+    m_edit->setMinimumSize(580, 190);
+    layout->addWidget(m_edit);
     auto* buttons = new QDialogButtonBox(this);
     auto* ok = buttons->addButton(QDialogButtonBox::Ok);
     setTextId(ok, ids::Ok);
@@ -31,6 +30,21 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_text(new QPlainTextEd
         apply(target);
     } catch (const IError&) {
     }
+}
+
+QString CAboutDlg::aboutText() const
+{
+    auto line = [this](int id) {
+        try {
+            return qs(text(id));
+        } catch (const IError&) {
+            return QString();
+        }
+    };
+    const QString documents = dataFolder() + QStringLiteral("/documents");
+    return CVeldranixDoc::titleText(false).trimmed() + QLatin1Char('\n') + line(aboutids::Purpose) +
+           QStringLiteral("\n\n") + line(aboutids::Licence) + QStringLiteral("\n\n") + line(aboutids::Guide) +
+           QLatin1Char('\n') + documents + QLatin1Char('\n');
 }
 
 } // namespace tarvola::gui

@@ -7,8 +7,15 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
@@ -28,11 +35,37 @@ void waitMs(int ms)
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
 }
+
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// Read end, write end. The handler writes one byte, the signal's number, per signal.
+int g_stopPipe[2] = {-1, -1};
+struct sigaction g_previousActions[std::size(kStopSignals)];
+
+extern "C" void onStopSignalRaw(int signal)
+{
+    const int saved = errno;
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const auto written = ::write(g_stopPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool openStopPipe()
+{
+    if (::pipe(g_stopPipe) != 0)
+        return false;
+    // Not inherited by the virtual controller; the handler never blocks on a full pipe.
+    for (int fd : g_stopPipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    return true;
+}
 } // namespace
 
 CVeldranixApp::CVeldranixApp(AppOptions options) : m_options(std::move(options))
 {
     m_clock.start();
+    installStopSignals();
 }
 
 CVeldranixApp::~CVeldranixApp()
@@ -40,8 +73,97 @@ CVeldranixApp::~CVeldranixApp()
     qApp->removeEventFilter(this);
     m_frame.reset();
     m_doc.reset();
+    m_sim.stop();
     if (!m_configDir.isEmpty())
         QDir(m_configDir).removeRecursively();
+    restoreStopSignals();
+}
+
+void CVeldranixApp::installStopSignals()
+{
+    if (g_stopPipe[0] >= 0 || !openStopPipe())
+        return;
+    struct sigaction action {};
+    action.sa_handler = onStopSignalRaw;
+    sigfillset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+        ::sigaction(kStopSignals[i], &action, &g_previousActions[i]);
+    m_stopNotifier = std::make_unique<QSocketNotifier>(g_stopPipe[0], QSocketNotifier::Read);
+    connect(m_stopNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        unsigned char byte = 0;
+        int signal = 0;
+        while (::read(g_stopPipe[0], &byte, 1) == 1)
+            signal = byte;
+        if (signal != 0)
+            onStopSignal(signal);
+    });
+}
+
+void CVeldranixApp::restoreStopSignals()
+{
+    if (!m_stopNotifier)
+        return;
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+        ::sigaction(kStopSignals[i], &g_previousActions[i], nullptr);
+    m_stopNotifier.reset();
+    for (int& fd : g_stopPipe) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+void CVeldranixApp::onStopSignal(int signal)
+{
+    m_stopSignal = signal;
+    if (m_inMainLoop) {
+        closeForSignal(signal);
+        return;
+    }
+    // Still starting: leave any box the start shows now; exec() closes the window once the start is
+    // over.
+    QCoreApplication::exit(0);
+}
+
+void CVeldranixApp::closeForSignal(int signal)
+{
+    if (m_frame && m_frame->isVisible() && !m_frame->close())
+        endDuringCalibration(signal);
+    QCoreApplication::exit(0);
+}
+
+void CVeldranixApp::endDuringCalibration(int signal)
+{
+    std::fprintf(stderr,
+                 "tarvola: %s during an automatic calibration: the car was sent back to petrol and the "
+                 "calibration abandoned\n",
+                 ::strsignal(signal));
+    try {
+        m_doc->switchToPetrol();
+    } catch (...) {
+        // The port may already be gone; the program ends all the same.
+    }
+    m_doc->stopDiagnostics();
+    m_doc->closePort();
+    m_sim.stop();
+    if (!m_configDir.isEmpty())
+        QDir(m_configDir).removeRecursively();
+    std::fflush(nullptr);
+    // The calibration's own code is further down this stack and would go on with a closed port:
+    // leave without returning to it.
+    std::_Exit(128 + signal);
+}
+
+int CVeldranixApp::exec()
+{
+    if (m_stopSignal != 0) {
+        closeForSignal(m_stopSignal);
+        return 0;
+    }
+    m_inMainLoop = true;
+    const int status = QApplication::exec();
+    m_inMainLoop = false;
+    return status;
 }
 
 bool CVeldranixApp::start(QString& error)

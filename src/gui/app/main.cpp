@@ -32,5 +32,5 @@ int main(int argc, char** argv)
         return 1;
     }
     tarvolaApp.runAutomation();
-    return QApplication::exec();
+    return tarvolaApp.exec();
 }

@@ -155,6 +155,9 @@ void CMainMenuTexts::fillTexts()
 void CAboutDlgTexts::fillTexts()
 {
     add(kCaptionId, "O programie TARVOLA...");
+    add(aboutids::Purpose, "Program konfiguracyjny sekwencyjnego sterownika wtrysku gazu LPG/CNG");
+    add(aboutids::Licence, "Licencja: patrz plik LICENSE dostarczony z programem");
+    add(aboutids::Guide, "Instrukcja obsługi: w folderze dokumentacji programu (menu O programie → Pomoc):");
     add(ids::Ok, "OK");
 }
 

@@ -54,6 +54,11 @@ protected:
     void fillTexts() override;
 };
 
+// The about box: its caption, its button and the lines of its read-only text (control 1001).
+namespace aboutids {
+constexpr int Text = 1001, Purpose = 1002, Licence = 1003, Guide = 1004;
+} // namespace aboutids
+
 class CAboutDlgTexts : public CWindowTexts {
 public:
     CAboutDlgTexts() { fillTexts(); }
