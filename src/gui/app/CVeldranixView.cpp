@@ -280,14 +280,14 @@ void CVeldranixView::documentChanged(const DeviceChange& change)
 void CVeldranixView::emptyValues()
 {
     for (auto* s : m_petrol)
-        s->setValueText({});
+        s->setValueText(QString());
     for (auto* s : m_gas)
-        s->setValueText({});
+        s->setValueText(QString());
     for (auto* s : m_cylPetrol)
-        s->setValueText({});
+        s->setValueText(QString());
     for (auto* s : {m_lambda1, m_lambda2, m_gasTime, m_gasPressure, m_rpm, m_gasTemp, m_reducerTemp, m_manifold,
                     m_supply})
-        s->setValueText({});
+        s->setValueText(QString());
 }
 
 void CVeldranixView::liveRefresh()

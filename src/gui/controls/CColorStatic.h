@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QLabel>
+#include <string>
 
 namespace tarvola::gui {
 
@@ -21,6 +22,7 @@ public:
     QColor backgroundColor() const { return m_background; }
     // Sets the text only when it differs from the one shown.
     void setValueText(const QString& text);
+    void setValueText(const std::string& text) { setValueText(QString::fromStdString(text)); }
 
 private:
     QColor m_text{255, 255, 0};

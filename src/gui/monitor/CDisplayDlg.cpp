@@ -149,7 +149,7 @@ void CDisplayDlg::refreshTick()
     if (!m_doc.diagData().newest(sample))
         return;
     const ReadoutTexts t = readoutTexts(sample, contextFrom(m_doc.m_settings), Channel3Repeat::Ignore);
-    auto set = [this](int id, const QString& text) {
+    auto set = [this](int id, const std::string& text) {
         if (CColorStatic* s = value(id))
             s->setValueText(text);
     };
