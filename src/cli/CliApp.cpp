@@ -7,6 +7,7 @@
 #include "CliPrompt.h"
 #include "TraceFile.h"
 #include "device/CLPGDevice.h"
+#include "errors/IError.h"
 #include "lang/Language.h"
 #include "lang/LanguageServices.h"
 
@@ -44,7 +45,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         CliContext context{o, device, out, err, prompt};
         return command->run(context);
     } catch (const IError& e) {
-        err << "tarvola-cli: " << e.function() << '\n' << e.description() << '\n';
+        err << "tarvola-cli: " << errorBoxText(std::string(command->name), e) << '\n';
         return ExitRefused;
     }
 }
