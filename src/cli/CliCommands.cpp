@@ -85,7 +85,8 @@ constexpr std::array kCommands{
                commandObd},
     CliCommand{"flash", "flash IMAGE.img",
                "write a firmware image into the controller (asks; --yes confirms and\nalso allows an older "
-               "image; the settings are backed up first)",
+               "image; the settings are backed up first; refused when\nthe controller does not allow firmware "
+               "updates)",
                commandFlash},
     CliCommand{"calibrate", "calibrate",
                "run the autocalibration at idle on a warm engine: the main correction\nfrom petrol against gas, "

@@ -1,5 +1,5 @@
 // tarvola-cli flash against tarvola-sim run as a program: confirmation, progress, backup, the new
-// version, and files that are no image refused before connecting.
+// version, and the refusals: files that are no image, and controllers that do not take one.
 
 #include "CliHarness.h"
 #include "FirmwareImageBuilder.h"
@@ -45,6 +45,21 @@ TEST(CliFlash, AsksBacksUpShowsEachBlockAndReportsTheNewVersion)
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_THAT(refused.err, HasSubstr("stopped at the device name step: "));
     EXPECT_THAT(outputOf(run({"--json", "info"})), HasSubstr("\"m_devInfo.m_version\": 520"));
+}
+
+TEST(CliFlash, AControllerThatDoesNotAllowUpdatesAndDemoModeAreRefusedBeforeAnythingIsSent)
+{
+    SimCli run({"--no-firmware-update"});
+    const auto image = imageFile(run.home, "new.img", 0x0207);
+    const auto trace = (run.home.dir / "trace.txt").string();
+    for (const auto& where : {std::vector<std::string>{"--port", run.path, "--trace", trace}, {"--demo"}}) {
+        const auto r = cli(prepend(where, {"--lang", "0", "--yes", "flash", image}), run.home.env());
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_THAT(r.err, HasSubstr("Aktualizacja firmware jest zablokowana w tym sterowniku."));
+    }
+    EXPECT_THAT(readFile(trace), Not(HasSubstr("switchToPetrol")));
+    EXPECT_FALSE(fs::exists(run.home.dir / "TARVOLA" / "settings")) << "no backup either";
+    EXPECT_THAT(outputOf(run({"--json", "info"})), HasSubstr("\"m_devInfo.m_version\": 518"));
 }
 
 TEST(CliFlash, FilesThatAreNoImageAreRefusedBeforeConnecting)
