@@ -25,6 +25,4 @@ enum ExitCode : int { ExitOk = 0, ExitRefused = 1, ExitUsage = 2, ExitNoControll
 // Parses argv; on a usage error returns nothing and sets `error`.
 std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, std::string& error);
 
-const char* cliUsage();
-
 } // namespace tarvola::cli

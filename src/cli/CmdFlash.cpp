@@ -34,15 +34,16 @@ int commandFlash(CliContext& c)
     if (const int rc = connectDevice(c); rc != ExitOk)
         return rc;
     CLPGDevice& device = c.device;
-    if (device.isDemo())
-        device.readIdentity();
     // The image is checked against the controller's version: without it that check would pass blindly.
     if (!device.identityKnown()) {
         c.err << "tarvola-cli: the controller did not send its identity\n";
         return ExitRefused;
     }
     const auto controllerVersion = static_cast<unsigned>(device.m_settings.m_devInfo.m_version);
-    if (!device.prompt().yesNo("Write the firmware " + path + " (version " + hexVersion(fileVersion) +
+    // A controller that does not allow the update (and demo mode) gets no question: the procedure
+    // refuses it with its own message before anything is sent.
+    if (firmwareUpdateAllowed(device) &&
+        !device.prompt().yesNo("Write the firmware " + path + " (version " + hexVersion(fileVersion) +
                                ") into the controller (version " + hexVersion(controllerVersion) + ")?")) {
         c.err << "tarvola-cli: cancelled (give --yes to confirm)\n";
         return ExitRefused;

@@ -1,104 +1,39 @@
-// tarvola-cli run as a program against tarvola-sim run as a program.
+// tarvola-cli info against tarvola-sim run as a program: the identity as JSON, as text and in demo
+// mode, the search from the last port, and the trace of every frame.
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-
-#include "Process.h"
+#include "CliHarness.h"
 
 using namespace tarvola::test;
-namespace fs = std::filesystem;
 
-
-TEST(CliInfo, JsonIdentityFromTheVirtualController)
+TEST(CliInfo, IdentityAsJsonAsTextAndInDemoMode)
 {
-    SimProcess sim;
-    TempHome home;
-    const auto r = cli({"--port", sim.path(), "--json", "info"}, {home.env()});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\"port\": \"" + sim.path() + "\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"m_devInfo.m_version\": 518"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"m_devInfo.m_injCount\": 4"), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_serial\": \"VLD12345\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_prodDate\": \"15/03/2021\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_flags1\": 4"), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_deviceID\": 0"), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_statistic.modify\": "), std::string::npos);
-    // One line, one object.
-    EXPECT_EQ(r.out.front(), '{');
-    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
-}
+    SimCli run;
+    const auto json = outputOf(run({"--json", "info"}));
+    expectAll(json, {"\"port\": \"" + run.path + "\"", "\"m_devInfo.m_version\": 518", "\"m_devInfo.m_injCount\": 4",
+                     "\"m_devInfo.m_serial\": \"VLD12345\"", "\"m_devInfo.m_prodDate\": \"15/03/2021\"",
+                     "\"m_devInfo.m_flags1\": 4", "\"m_devInfo.m_deviceID\": 0", "\"m_devInfo.m_statistic.modify\": "});
+    EXPECT_THAT(json, StartsWith("{"));
+    EXPECT_EQ(json.find('\n'), json.size() - 1) << "one line, one object";
 
-TEST(CliInfo, TextIdentityOfTheVariantController)
-{
-    SimProcess sim({"--variant", "0x21", "--injectors", "6", "--version", "0x0301"});
-    TempHome home;
-    const auto r = cli({"--port", sim.path(), "info"}, {home.env()});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Version:         769 (0x0301)"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Injectors:       6"), std::string::npos);
-    EXPECT_NE(r.out.find("Variant:         33"), std::string::npos);
+    SimCli variant({"--variant", "0x21", "--injectors", "6", "--version", "0x0301"});
+    expectAll(outputOf(variant({"info"})), {"Version:         769 (0x0301)", "Injectors:       6", "Variant:         33"});
+    expectAll(outputOf(cli({"--demo", "--json", "info"})), {"\"port\": \"demo\"", "\"m_devInfo.m_version\": 768",
+                                                            "\"m_devInfo.m_statistic.lpg\": 45"});
 }
 
 TEST(CliInfo, SearchStartsAtTheLastPort)
 {
-    SimProcess sim;
-    TempHome home;
-    fs::create_directories(home.dir / "TARVOLA");
-    std::ofstream(home.dir / "TARVOLA" / "TARVOLA.conf") << "[Software\\TARVOLA]\nLast RS nr=" << sim.path() << "\n";
-    const auto r = cli({"--json", "info"}, {home.env()});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\"port\": \"" + sim.path() + "\""), std::string::npos);
-}
-
-TEST(CliInfo, DemoModeAnswersWithTheDemoIdentity)
-{
-    const auto r = cli({"--demo", "--json", "info"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\"port\": \"demo\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_version\": 768"), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_serial\": \"qx001\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"m_devInfo.m_statistic.lpg\": 45"), std::string::npos);
+    SimCli run;
+    fs::create_directories(run.home.dir / "TARVOLA");
+    std::ofstream(run.home.dir / "TARVOLA" / "TARVOLA.conf") << "[Software\\TARVOLA]\nLast RS nr=" << run.path << "\n";
+    EXPECT_THAT(outputOf(cli({"--json", "info"}, run.home.env())), HasSubstr("\"port\": \"" + run.path + "\""));
 }
 
 TEST(CliInfo, TraceRecordsEveryFrameWithItsCommand)
 {
-    SimProcess sim;
-    TempHome home;
-    const auto traceFile = (home.dir / "trace.txt").string();
-    const auto r = cli({"--port", sim.path(), "--trace", traceFile, "info"}, {home.env()});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::ifstream in(traceFile);
-    const std::string trace((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(trace.find("-> AA 55 06 02 CC 00 00 00 00 00 00 D5  checkLink"), std::string::npos) << trace;
-    EXPECT_NE(trace.find("<- AA 55 06 02 04 21 00 55"), std::string::npos) << trace;
-    EXPECT_NE(trace.find("-> AA 55 06 02 0D 00 00 00 00 00 00 16  readIdentity"), std::string::npos);
-    EXPECT_NE(trace.find("readStatistics"), std::string::npos);
-}
-
-TEST(CliInfo, ExitCodesForUsageAndMissingControllers)
-{
-    EXPECT_EQ(cli({}).exitCode, 2);
-    EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
-    EXPECT_EQ(cli({"--port"}).exitCode, 2);
-    EXPECT_EQ(cli({"--bogus", "info"}).exitCode, 2);
-    EXPECT_EQ(cli({"--demo", "--port", "/dev/null", "info"}).exitCode, 2);
-    EXPECT_EQ(cli({"--yes", "--no", "info"}).exitCode, 2);
-    EXPECT_EQ(cli({"--trace", "/proc/nowhere/trace", "--demo", "info"}).exitCode, 2);
-    const auto missing = cli({"--port", "/dev/tarvola-no-such-port", "info"});
-    EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_NE(missing.err.find("no controller answers"), std::string::npos);
-    EXPECT_EQ(cli({"ports"}).exitCode, 0);
-    EXPECT_EQ(cli({"--help"}).exitCode, 0);
-}
-
-TEST(CliSwitch, ModesAndRefusals)
-{
-    SimProcess sim;
-    TempHome home;
-    EXPECT_EQ(cli({"--port", sim.path(), "switch", "diesel"}, {home.env()}).exitCode, 2);
-    const auto gas = cli({"--port", sim.path(), "switch", "gas", "--json"}, {home.env()});
-    EXPECT_EQ(gas.exitCode, 0) << gas.err;
-    EXPECT_EQ(gas.out, "{\"mode\": \"gas\", \"ok\": true}\n");
-    EXPECT_EQ(cli({"--demo", "switch", "auto"}).exitCode, 0);
+    SimCli run;
+    const auto trace = (run.home.dir / "trace.txt").string();
+    outputOf(run({"--trace", trace, "info"}));
+    expectAll(readFile(trace), {"-> AA 55 06 02 CC 00 00 00 00 00 00 D5  checkLink", "<- AA 55 06 02 04 21 00 55",
+                                "-> AA 55 06 02 0D 00 00 00 00 00 00 16  readIdentity", "readStatistics"});
 }

@@ -12,6 +12,7 @@ namespace tarvola {
 
 namespace {
 
+constexpr const char* kUpdateDisabled = "Aktualizacja firmware jest zablokowana w tym sterowniku.";
 constexpr const char* kPetrolFailed = "Nie powiodło się przełączenie na benzynę!";
 constexpr const char* kProgrammingFailed = "Nie powiodło się zaprogramowanie urządzenia!";
 constexpr const char* kOlderQuestion =
@@ -25,12 +26,32 @@ std::string hex4(unsigned value)
     return text;
 }
 
+// Why firmwareUpdateAllowed said no, for the command line and logs.
+std::string whyNotAllowed(const CLPGDevice& device)
+{
+    if (device.isDemo())
+        return "demo mode has no firmware to replace";
+    if (!device.identityKnown())
+        return "the controller has not sent its identity";
+    char flags[12];
+    std::snprintf(flags, sizeof flags, "0x%08X", static_cast<unsigned>(device.m_settings.m_devInfo.m_flags1));
+    return std::string("the controller reports firmware updates disabled (m_devInfo.m_flags1 ") + flags +
+           ", bit 2 clear)";
+}
+
 } // namespace
+
+bool firmwareUpdateAllowed(const CLPGDevice& device)
+{
+    return !device.isDemo() && device.identityKnown() &&
+           (device.m_settings.m_devInfo.m_flags1 & kFirmwareUpdateEnabledFlag) != 0;
+}
 
 const char* firmwareStepName(FirmwareStep step)
 {
     switch (step) {
     case FirmwareStep::None: return "none";
+    case FirmwareStep::Permission: return "update permission";
     case FirmwareStep::PetrolSwitch: return "switch to petrol";
     case FirmwareStep::LoadFile: return "image file";
     case FirmwareStep::FileFormat: return "image format";
@@ -59,6 +80,9 @@ FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imag
         outcome.detail = std::move(detail);
         return outcome;
     };
+
+    if (!firmwareUpdateAllowed(device))
+        return fail(FirmwareStep::Permission, translate(kUpdateDisabled), whyNotAllowed(device));
 
     if (!device.switchToPetrolAndWait())
         return fail(FirmwareStep::PetrolSwitch, translate(kPetrolFailed));
@@ -124,12 +148,10 @@ FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imag
     device.firmwareRequest10();
     sleepMs(kProgrammingPauseMs);
 
-    if (!device.isDemo()) {
-        // A search that ends in demo mode has not found the controller again.
-        if (!device.connect() || !device.isConnected() || device.isDemo())
-            return fail(FirmwareStep::Reconnect, translate(kProgrammingFailed),
-                        "the controller did not answer after programming");
-    }
+    // A search that ends in demo mode has not found the controller again.
+    if (!device.connect() || !device.isConnected() || device.isDemo())
+        return fail(FirmwareStep::Reconnect, translate(kProgrammingFailed),
+                    "the controller did not answer after programming");
     if (wasPolling)
         device.startDiagnostics();
     return outcome;

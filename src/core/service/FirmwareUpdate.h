@@ -2,8 +2,9 @@
 // Writing a firmware image into the connected controller: the checks of the image against the
 // controller, a backup of its settings, the programming itself and the reconnection afterwards.
 //
-// The face chooses the file and asks whether to go ahead; updateFirmware runs the rest, asks the
-// version question and shows its failure messages (translated) through the device's prompt.
+// The face offers the update only when firmwareUpdateAllowed says the controller takes one, chooses
+// the file and asks whether to go ahead; updateFirmware runs the rest, asks the version question and
+// shows its failure messages (translated) through the device's prompt.
 // A link error object (CRSError) raised by the port is NOT caught here: it passes to the caller,
 // which shows it (tarvola-cli's runCli catches every IError and exits with 1). Polling then stays
 // stopped, as it does after any failure once programming has begun.
@@ -22,8 +23,17 @@ class CLPGDevice;
 // reboots, and hears nothing meanwhile.
 constexpr std::uint32_t kProgrammingPauseMs = 500;
 
+// The bit of m_devInfo.m_flags1 by which the controller lets its firmware be replaced.
+constexpr std::uint32_t kFirmwareUpdateEnabledFlag = 0x04;
+
+// True when the connected controller takes a new firmware: its identity was read on this connection
+// and sets kFirmwareUpdateEnabledFlag. Never in demo mode: the demo identity sets no flags, and
+// there is no firmware to replace. The window enables its firmware button by it.
+bool firmwareUpdateAllowed(const CLPGDevice& device);
+
 enum class FirmwareStep {
     None,
+    Permission,
     PetrolSwitch,
     LoadFile,
     FileFormat,
@@ -56,6 +66,8 @@ struct FirmwareUpdateOutcome {
 };
 
 // The sequence, each step ending it on failure:
+//  0. refuse a controller that does not allow the update (firmwareUpdateAllowed) before anything is
+//     sent ("Aktualizacja firmware jest zablokowana w tym sterowniku.");
 //  1. switch to petrol and wait ("Nie powiodło się przełączenie na benzynę!");
 //  2. load `imagePath`, check its format word and that its device name is the controller's
 //     ("Nie powiodło się zaprogramowanie urządzenia!" for each);
@@ -66,7 +78,6 @@ struct FirmwareUpdateOutcome {
 //     (their answers do not matter), pause, reconnect, and restart polling when it ran before
 //     ("Nie powiodło się zaprogramowanie urządzenia!" when entering, writing or reconnecting fails;
 //     a reconnection that ends in demo mode is a failure).
-// In demo mode the link steps succeed at once and there is no reconnection.
 FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imagePath,
                                      const FirmwareUpdateOptions& options = {});
 
