@@ -44,7 +44,7 @@ std::string whyNotAllowed(const CLPGDevice& device)
 bool firmwareUpdateAllowed(const CLPGDevice& device)
 {
     return !device.isDemo() && device.identityKnown() &&
-           (device.m_settings.m_devInfo.m_flags1 & kFirmwareUpdateEnabledFlag) != 0;
+           (device.m_settings.m_devInfo.m_flags1 & flags::FirmwareUpdates) != 0;
 }
 
 const char* firmwareStepName(FirmwareStep step)

@@ -23,11 +23,8 @@ class CLPGDevice;
 // reboots, and hears nothing meanwhile.
 constexpr std::uint32_t kProgrammingPauseMs = 500;
 
-// The bit of m_devInfo.m_flags1 by which the controller lets its firmware be replaced.
-constexpr std::uint32_t kFirmwareUpdateEnabledFlag = 0x04;
-
 // True when the connected controller takes a new firmware: its identity was read on this connection
-// and sets kFirmwareUpdateEnabledFlag. Never in demo mode: the demo identity sets no flags, and
+// and sets flags::FirmwareUpdates. Never in demo mode: the demo identity sets no flags, and
 // there is no firmware to replace. The window enables its firmware button by it.
 bool firmwareUpdateAllowed(const CLPGDevice& device);
 
