@@ -1,5 +1,5 @@
-// One exchange (completing late bytes or not) and the link check over a scripted port: exact bytes, the second
-// read of a late reply, purging, start pair, checksum, line errors and buffer bounds.
+// One exchange (completing late bytes or not) over a scripted port: exact bytes, the second read of a late
+// reply, purging, start pair, checksum, line errors, buffer bounds and byte order.
 
 #include <gtest/gtest.h>
 
@@ -219,32 +219,4 @@ TEST_F(Exchange, ByteOrderFollowsTheNativeFlag)
     EXPECT_EQ(b[3], 1);
     EXPECT_EQ(b[8], 10);
     EXPECT_EQ(b[9], 9);
-}
-
-TEST_F(Exchange, LinkCheckReadsTheDiagnosticsFlagAndTriesFiveTimes)
-{
-    port->chunks.push_back(frame(2, {4, 0x21, 0x00, 0x55, 0, 0}));
-    ASSERT_TRUE(device->checkLink());
-    EXPECT_TRUE(device->diagnosticsAllowed());
-
-    port->chunks.push_back(frame(2, {4, 0x21, 0x00, 0x54, 0, 0}));
-    ASSERT_TRUE(device->checkLink());
-    EXPECT_FALSE(device->diagnosticsAllowed());
-
-    // Silence: five attempts, then a quiet failure; the native order flag stays set.
-    port->written.clear();
-    EXPECT_FALSE(device->checkLink());
-    EXPECT_EQ(port->written.size(), 5u * 12u);
-    EXPECT_TRUE(device->nativeByteOrder());
-    EXPECT_TRUE(prompt.errors.empty());
-}
-
-TEST_F(Exchange, ForeignControllerMessageComesOncePerRun)
-{
-    for (int i = 0; i < 3; ++i) {
-        port->chunks.push_back(frame(2, {4, 0x20, 0x00, 0x55, 0, 0}));
-        EXPECT_FALSE(device->checkLink());
-    }
-    ASSERT_EQ(prompt.errors.size(), 1u);
-    EXPECT_EQ(prompt.errors[0], "Brak połączenia");
 }

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "service/SettingsChange.h"
 #include "settings/SettingsPages.h"
 
 namespace tarvola {
@@ -118,12 +117,6 @@ TEST(SettingsPages, FuelLampsCountFromTheThresholds)
 
 TEST(SettingsPages, TheHandlersThatActWithoutAController)
 {
-    CSilentPrompt prompt;
-    CLPGDevice device(prompt);
-    ASSERT_FALSE(device.isConnected());
-    const auto before = device.m_settings.m_base;
-    EXPECT_EQ(applySettingChange(device, *switchPage().find(2301), 50), ChangeResult::NotConnected);
-    EXPECT_TRUE(device.m_settings.m_base == before);
     for (int id : {2401, 2405, 2406, 2411})
         EXPECT_FALSE(advancedPage().find(id)->needsConnection) << id;
     EXPECT_FALSE(petrolPage().find(2104)->needsConnection);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ScriptedPort.h"
+#include "core/link/ScriptedPort.h"
 #include "device/CLPGDevice.h"
 
 using namespace tarvola;
