@@ -1,103 +1,135 @@
-// Demo mode: nothing touches the port; reading commands answer the fixed demo values.
+// Demo mode: nothing touches the port, commands succeed at once (the bus queries fail), the record
+// keeps its values, and the live samples follow the simulated work mode.
 
-#include <gtest/gtest.h>
-
-#include "core/link/ScriptedPort.h"
-#include "device/CLPGDevice.h"
+#include "ScriptedDevice.h"
+#include "device/DemoSequence.h"
 
 using namespace tarvola;
-using tarvola::test::ScriptedPort;
+using namespace tarvola::test;
 
 namespace {
-struct Demo : ::testing::Test {
-    CSilentPrompt prompt;
-    ScriptedPort* port = nullptr;
-    std::unique_ptr<CLPGDevice> device;
+
+struct Demo : ScriptedDevice {
     void SetUp() override
     {
-        LinkTiming t;
-        t.demoPetrolWaitMs = 1;
-        t.demoPollPauseMs = 1;
-        auto p = std::make_unique<ScriptedPort>();
-        port = p.get();
-        device = std::make_unique<CLPGDevice>(prompt, t, AppConfig("/nonexistent/x.conf"), std::move(p));
-        device->setDemo(true);
-        device->setConnected(true);
+        resetDemoSequenceForTesting();
+        device.setDemo(true);
+        device.setConnected(true);
     }
     void TearDown() override { EXPECT_TRUE(port->written.empty()) << "demo mode sent a frame"; }
+    CDiag poll()
+    {
+        DiagPayload p{};
+        EXPECT_EQ(device.pollDiagnostics(p), PollStatus::Read);
+        CDiag s;
+        std::copy(p.begin(), p.end(), s.m_bytes.begin());
+        return s;
+    }
 };
+
 } // namespace
-
-TEST_F(Demo, IdentityStatisticsAndErrorFlags)
-{
-    ASSERT_TRUE(device->readIdentity());
-    EXPECT_EQ(device->m_settings.m_devInfo.m_version, 768);
-    EXPECT_EQ(device->m_settings.m_devInfo.m_serial, "qx001");
-    ASSERT_TRUE(device->readStatistics());
-    EXPECT_EQ(device->m_settings.m_devInfo.m_statistic.gas, 30u);
-    EXPECT_EQ(device->m_settings.m_devInfo.m_statistic.lpg, 45u);
-    EXPECT_EQ(device->m_settings.m_devInfo.m_statistic.modify, 1u);
-    std::array<std::uint8_t, 4> flags{9, 9, 9, 9};
-    ASSERT_TRUE(device->readErrorFlags(flags));
-    EXPECT_EQ(flags, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
-}
-
-TEST_F(Demo, PointMapsFollowTheirFormula)
-{
-    CPointMap petrol, gas;
-    ASSERT_TRUE(device->readPetrolMap(petrol));
-    ASSERT_TRUE(device->readGasMap(gas));
-    EXPECT_EQ(petrol.counts[0], 400);
-    EXPECT_EQ(petrol.counts[25], 400);
-    EXPECT_EQ(petrol.counts[26], 0);
-    EXPECT_EQ(gas.counts[25], 700);
-    EXPECT_EQ(petrol.sums[3], 200000u);          // 3 * 500 / 3 * 400
-    EXPECT_EQ(gas.sums[3], 392000u);             // 3 * 500 / 3 * 700 * 1.12
-    EXPECT_EQ(gas.sums[1], 130667u);             // 116666.67 * 1.12 = 130666.67, rounded
-    EXPECT_EQ(petrol.sums[1], 66667u);           // 66666.67 rounded
-    EXPECT_EQ(petrol.total, 26 * 400);
-    EXPECT_EQ(gas.total, 26 * 700);
-}
 
 TEST_F(Demo, EveryCommandSucceedsButTheBusQueries)
 {
+    EXPECT_TRUE(device.readIdentity());
+    EXPECT_TRUE(device.identityKnown());
+    EXPECT_TRUE(device.readStatistics());
+    std::array<std::uint8_t, 4> flags{9, 9, 9, 9};
+    EXPECT_TRUE(device.readErrorFlags(flags));
+    EXPECT_EQ(flags, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
     std::array<std::uint8_t, 28> block{};
     block.fill(0x77);
-    EXPECT_TRUE(device->readSettingsBlock(SettingsBlock::Base, block));
+    EXPECT_TRUE(device.readSettingsBlock(SettingsBlock::Base, block));
     EXPECT_EQ(block[0], 0x77); // left as it was
-    EXPECT_TRUE(device->writeSettingsBlock(SettingsBlock::Base, block));
+    EXPECT_TRUE(device.writeSettingsBlock(SettingsBlock::Base, block));
     MapBlock map{};
-    EXPECT_TRUE(device->readMapBlock(map));
-    EXPECT_TRUE(device->writeMapBlock(map));
-    EXPECT_TRUE(device->storeMap());
-    EXPECT_TRUE(device->clearMap());
-    EXPECT_TRUE(device->setMapCell(0, 0, 5));
-    EXPECT_TRUE(device->editMapRange(0, 0, 1, 1, MapEdit::Add, 3));
-    EXPECT_TRUE(device->setActiveInjectors(0x0F));
-    EXPECT_TRUE(device->erasePetrolMap());
-    EXPECT_TRUE(device->eraseGasMap());
-    EXPECT_TRUE(device->clearErrors());
-    EXPECT_TRUE(device->enterProgramming());
-    EXPECT_TRUE(device->firmwareRequest96());
-    EXPECT_TRUE(device->firmwareRequest10());
-    std::vector<std::uint8_t> image(1024);
-    EXPECT_TRUE(device->writeFirmware(image, 8));
+    EXPECT_TRUE(device.readMapBlock(map));
+    EXPECT_TRUE(device.writeMapBlock(map));
+    EXPECT_TRUE(device.storeMap());
+    EXPECT_TRUE(device.clearMap());
+    EXPECT_TRUE(device.setMapCell(0, 0, 5));
+    EXPECT_TRUE(device.editMapRange(0, 0, 1, 1, MapEdit::Add, 3));
+    EXPECT_TRUE(device.setActiveInjectors(0x0F));
+    EXPECT_TRUE(device.erasePetrolMap());
+    EXPECT_TRUE(device.eraseGasMap());
+    EXPECT_TRUE(device.clearErrors());
+    EXPECT_TRUE(device.enterProgramming());
+    EXPECT_TRUE(device.firmwareRequest96());
+    EXPECT_TRUE(device.firmwareRequest10());
+    EXPECT_TRUE(device.writeFirmware(std::vector<std::uint8_t>(1024), 8));
 
     std::array<std::uint8_t, 20> req{};
     std::vector<std::uint8_t> reply;
-    EXPECT_FALSE(device->busRequest(req, reply));
+    EXPECT_FALSE(device.busRequest(req, reply));
     const BusRequestItem item;
-    EXPECT_FALSE(device->busRequests(0x7E0, 0x7E0, 0x7E0, std::span(&item, 1), reply));
+    EXPECT_FALSE(device.busRequests(0x7E0, 0x7E0, 0x7E0, std::span(&item, 1), reply));
+
+    // The simulated point maps: gas times 12 % above the petrol times, bin by bin, in the first 26 bins.
+    CPointMap petrol, gas;
+    ASSERT_TRUE(device.readPetrolMap(petrol));
+    ASSERT_TRUE(device.readGasMap(gas));
+    for (std::size_t i = 1; i < 26; ++i)
+        EXPECT_NEAR(gas.sums[i] / double(gas.counts[i]), 1.12 * petrol.sums[i] / petrol.counts[i], 0.01) << i;
+    EXPECT_EQ(petrol.counts[26], 0);
 }
 
-TEST_F(Demo, SwitchesSetTheSimulatedWorkMode)
+TEST_F(Demo, BlockReadsKeepTheRecordAndTheObdRecordsAreNotPartOfIt)
 {
-    EXPECT_EQ(device->demoWorkMode(), ModePetrol);
-    EXPECT_TRUE(device->switchToGas());
-    EXPECT_EQ(device->demoWorkMode(), ModeGas);
-    DiagPayload s{};
-    EXPECT_EQ(device->pollDiagnostics(s), PollStatus::Read);
-    EXPECT_EQ(s[0], ModeGas);
-    EXPECT_TRUE(device->switchToPetrolAndWait());
-    EXPECT_EQ(device->demoWorkMode(), ModePetrol);
+    // An unfilled map block read into the record would turn every cell into -100 %.
+    device.m_settings.m_base.m_switchRPM = 2500;
+    device.m_settings.m_injMapTable[3][3] = 12;
+    device.m_settings.m_corrMap.m_flags = 1;
+    const CDeviceSettings before = device.m_settings;
+    for (auto block : {SettingsBlock::Base, SettingsBlock::Adv, SettingsBlock::AdvancedSetup, SettingsBlock::MainCorr,
+                       SettingsBlock::SetupTimes, SettingsBlock::SensorsSetup}) {
+        EXPECT_TRUE(device.readSettings(block));
+        EXPECT_TRUE(device.writeSettings(block));
+    }
+    EXPECT_TRUE(device.readMap());
+    EXPECT_TRUE(device.writeMap());
+    EXPECT_EQ(device.m_settings.m_base.m_switchRPM, 2500);
+    EXPECT_EQ(device.m_settings.m_sensorsSetup, before.m_sensorsSetup);
+    EXPECT_EQ(device.m_settings.m_injMapTable, before.m_injMapTable);
+    EXPECT_EQ(device.m_settings.m_corrMap, before.m_corrMap);
+
+    EXPECT_FALSE(device.readSettings(SettingsBlock::ObdConnection));
+    EXPECT_FALSE(device.writeSettings(SettingsBlock::ObdCorrection));
+}
+
+TEST_F(Demo, TheFirstSampleStartsAFreshBufferAndTheSpeedRampsUpAndBack)
+{
+    CDiag old;
+    device.diagData().append(old);
+    std::vector<int> periods;
+    for (int i = 0; i < 202; ++i) {
+        periods.push_back(poll().word(diag::PeriodCount));
+        if (i == 0) {
+            EXPECT_EQ(device.diagData().count(), 0u);
+            device.diagData().append(old);
+        }
+    }
+    EXPECT_EQ(device.diagData().count(), 1u) << "later polls keep the buffer";
+    for (int i = 0; i <= 100; ++i)
+        EXPECT_EQ(periods[i], 5000 + i) << i;
+    for (int i = 101; i <= 200; ++i)
+        EXPECT_EQ(periods[i], 5200 - i) << i;
+    EXPECT_EQ(periods[201], 5001);
+}
+
+TEST_F(Demo, WorkModeSwitchesShowInTheSamplesAndShortenThePetrolTime)
+{
+    EXPECT_EQ(poll().byte(diag::WorkMode), ModePetrol);
+    // t = (pressure code of 101 kPa - 50) * 6 = (113.22 - 50) * 6 = 379.32
+    EXPECT_EQ(poll().word(diag::petrolTime(0)), 380);
+
+    resetDemoSequenceForTesting();
+    ASSERT_TRUE(device.switchToGas());
+    EXPECT_EQ(device.demoWorkMode(), ModeGas);
+    const CDiag s = poll();
+    EXPECT_EQ(s.byte(diag::WorkMode), ModeGas);
+    EXPECT_EQ(s.byte(diag::ActiveInjectors), 255);
+    EXPECT_EQ(s.word(diag::petrolTime(0)), 124);      // the starting t is not scaled
+    EXPECT_EQ(poll().word(diag::petrolTime(0)), 342); // 0.9 * 379.32 = 341.388 -> 341, plus the offset 1
+    ASSERT_TRUE(device.switchToPetrolAndWait());
+    EXPECT_EQ(poll().byte(diag::WorkMode), ModePetrol);
 }
