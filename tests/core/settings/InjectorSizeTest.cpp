@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 
 #include "settings/InjectorSize.h"
@@ -37,14 +38,11 @@ TEST(InjectorSize, RowByPowerPerCylinderRoundedDownAndColumnByType)
         EXPECT_EQ(r.powerPerCylinder, c.perCylinder) << c.hp << " HP";
         EXPECT_EQ(r.text(), c.text) << c.hp << " HP / " << c.cylinders;
     }
-    // Every row's bounds, checked against the diameter table.
-    const int firstOfRow[] = {0, 18, 25, 33, 41, 49, 57, 65};
-    for (int row = 0; row < 8; ++row) {
-        EXPECT_EQ(injectorTableRow(firstOfRow[row]), row);
-        if (row > 0) {
-            EXPECT_EQ(injectorTableRow(firstOfRow[row] - 1), row - 1);
-        }
-        EXPECT_EQ(injectorTableTenthsMm(row, 0), 18 + 3 * row);
+    // Every row's first power per cylinder, and no cell outside the table.
+    const int firstOfRow[] = {18, 25, 33, 41, 49, 57, 65};
+    for (int row = 1; row < 8; ++row) {
+        EXPECT_EQ(injectorTableRow(firstOfRow[row - 1]), row);
+        EXPECT_EQ(injectorTableRow(firstOfRow[row - 1] - 1), row - 1);
     }
     EXPECT_EQ(injectorTableTenthsMm(8, 0), 0);
     EXPECT_EQ(injectorTableTenthsMm(0, 3), 0);
@@ -76,20 +74,14 @@ TEST(InjectorSize, InvalidInputsGiveNoResult)
     }
 }
 
-TEST(InjectorSize, TypeNamesValuesAndCommandLineNames)
+TEST(InjectorSize, TypeNamesPowerTextAndSpinRange)
 {
-    EXPECT_STREQ(injectionTypeText(InjectionType::Sequential), "Sekwencja");
-    EXPECT_STREQ(injectionTypeText(InjectionType::SemiSequential), "Półsekwencja");
-    EXPECT_STREQ(injectionTypeText(InjectionType::FullGroup), "Full group");
     EXPECT_EQ(parseInjectionType("seq"), InjectionType::Sequential);
     EXPECT_EQ(parseInjectionType("semi"), InjectionType::SemiSequential);
     EXPECT_EQ(parseInjectionType("full"), InjectionType::FullGroup);
     for (const char* bad : {"", "Seq", "sequential", "0", "full "})
         EXPECT_EQ(parseInjectionType(bad), std::nullopt) << bad;
-}
 
-TEST(InjectorSize, PowerTextAndSpinRange)
-{
     const std::pair<const char*, double> texts[] = {
         {"100", 100}, {" 120.5 KM", 120.5}, {"75hp", 75}, {"abc", 0}, {"", 0},
         {"-90", 0},   {"+90", 0},           {"1e3", 1},   {".5", 0},
@@ -98,10 +90,8 @@ TEST(InjectorSize, PowerTextAndSpinRange)
         EXPECT_DOUBLE_EQ(parsePowerText(text), hp) << '"' << text << '"';
     EXPECT_FALSE(calculateInjectorSize(parsePowerText(std::string(400, '9')), 4, InjectionType::Sequential).ok());
 
-    EXPECT_EQ(stepPower(100, 1), 101);
-    EXPECT_EQ(stepPower(31, -1), 30);
-    EXPECT_EQ(stepPower(30, -1), 30);
-    EXPECT_EQ(stepPower(500, 1), 500);
-    EXPECT_EQ(stepPower(499, 1), 500);
-    EXPECT_EQ(stepPower(100, std::numeric_limits<int>::max()), 100);
+    const std::array<int, 3> steps[] = {{100, 1, 101}, {31, -1, 30}, {30, -1, 30}, {500, 1, 500}, {499, 1, 500},
+                                        {100, std::numeric_limits<int>::max(), 100}};
+    for (const auto& [power, step, result] : steps)
+        EXPECT_EQ(stepPower(power, step), result) << power << " " << step;
 }
