@@ -20,10 +20,12 @@ struct RecordingPrompt : CSilentPrompt {
     void plain(const std::string& text) override { plains.push_back(text); }
 };
 
-inline LinkTiming withoutPauses()
+// No pause anywhere but a millisecond between live polls.
+inline LinkTiming quickTiming()
 {
     LinkTiming t;
     t.shortReplyPauseMs = t.switchPauseMs = t.petrolPollPauseMs = t.demoPetrolWaitMs = t.demoPollPauseMs = 0;
+    t.pollPauseMs = 1;
     return t;
 }
 
@@ -31,7 +33,7 @@ class ScriptedDevice : public ::testing::Test {
 protected:
     RecordingPrompt prompt;
     ScriptedPort* port = new ScriptedPort;
-    CLPGDevice device{prompt, withoutPauses(), AppConfig("/nonexistent/x.conf"), std::unique_ptr<CSerialPort>(port)};
+    CLPGDevice device{prompt, quickTiming(), AppConfig("/nonexistent/x.conf"), std::unique_ptr<CSerialPort>(port)};
 
     // One reply per exchange: the frame arrives at the header read, nothing more at the payload read.
     void reply(const Bytes& f, int times = 1)

@@ -1,5 +1,5 @@
-// CSerialPort over a real pseudo-terminal: opening, line settings, timed reads, per-byte writes,
-// purging, and a device that goes away.
+// CSerialPort over a real pseudo-terminal: opening, line settings, timed reads, per-byte writes and
+// purging. (A device that goes away mid-frame is the end-to-end tests' business.)
 
 #include <gtest/gtest.h>
 
@@ -29,12 +29,10 @@ struct SerialPort : ::testing::Test {
         t.readTimeoutConstantMs = 300;
         port.configure(t);
     }
-    void TearDown() override { closeMaster(); }
-    void closeMaster()
+    void TearDown() override
     {
         if (master >= 0)
             ::close(master);
-        master = -1;
     }
     // What the port sent, once `count` bytes have come or 5 s have passed.
     std::string sent(std::size_t count)
@@ -105,17 +103,4 @@ TEST_F(SerialPort, PurgeDropsWhatWaitsInTheDriver)
     ASSERT_EQ(got, 1u);
     port.purgeIn();
     EXPECT_EQ(port.read(b, 5), 0u);
-}
-
-TEST_F(SerialPort, VanishedDeviceRaisesCodeSix)
-{
-    closeMaster();
-    std::uint8_t b[4];
-    try {
-        port.read(b, 4);
-        FAIL() << "read from a hung-up terminal";
-    } catch (const CRSError& e) {
-        EXPECT_EQ(e.code(), CRSError::CantReadWrite);
-        EXPECT_EQ(e.function().rfind("CSerialPort::read()", 0), 0u);
-    }
 }
