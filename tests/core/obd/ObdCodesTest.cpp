@@ -25,12 +25,11 @@ TEST(ObdCodes, EveryEntryIsAGenericPowertrainCodeNamedAfterItself)
 TEST(ObdCodes, TextOfKnownShortenedAndUnknownCodes)
 {
     const std::pair<std::uint16_t, const char*> cases[] = {
-        {0x0301, "P0301   Cylinder 1 Misfire Detected"},
+        {0x0123, "P0123   Throttle/Pedal Position Sensor/Switch A Circuit High Input"},
         // A code without a digit in 0x0F00 is looked up as P01xx and shown beside its own form.
         {0x0071, "0071  UNKNOWN  P0171   System too Lean (Bank 1)"},
         {0x0000, "0000  UNKNOWN  P0100   Mass or Volume Air Flow Circuit Malfunction"},
         {0x0029, "0029  UNKNOWN "},
-        {0x0999, "0999  UNKNOWN "},
         {0x0129, "0129  UNKNOWN "},
         // Chassis, body and network codes are not in the table.
         {0x4171, "4171  UNKNOWN "},
