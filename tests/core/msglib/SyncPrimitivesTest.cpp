@@ -63,15 +63,3 @@ TEST(EventTest, PulseWakesAWaiterAlreadyWaitingButIsNotRemembered)
     EXPECT_EQ(event.wait(40), CEvent::WaitResult::TimedOut);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 40ms);
 }
-
-TEST(MutexTest, GuardReleasesOnARaisedError)
-{
-    CMutex lock;
-    try {
-        CMutexGuard guard(lock);
-        EXPECT_FALSE(lockableElsewhere(lock));
-        throw CThreadError(5, "test", __LINE__, "test");
-    } catch (const CThreadError&) {
-    }
-    EXPECT_TRUE(lockableElsewhere(lock));
-}

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <limits>
+#include <tuple>
 
 #include "settings/InjectorSize.h"
 
@@ -13,30 +14,20 @@ using namespace tarvola;
 TEST(InjectorSize, RowByPowerPerCylinderRoundedDownAndColumnByType)
 {
     using T = InjectionType;
-    const struct {
-        double hp;
-        int cylinders;
-        T type;
-        int perCylinder;
-        const char* text;
-    } cases[] = {
-        {100, 4, T::Sequential, 25, "2.6"},
-        {150, 6, T::FullGroup, 25, "2.4"},
+    const std::tuple<double, int, T, int, const char*> cases[] = {
+        {100, 4, T::Sequential, 25, "2.6"},    {150, 6, T::FullGroup, 25, "2.4"},
         {150, 6, T::SemiSequential, 25, "2.5"},
         {99.9, 4, T::Sequential, 24, "2.3"}, // 24.975 must not round up into the next row
-        {71.99, 4, T::FullGroup, 17, "1.8"},
-        {72, 4, T::FullGroup, 18, "2.1"},
-        {0, 4, T::Sequential, 0, "2.0"},
-        {64 * 8, 8, T::Sequential, 64, "3.8"},
-        {65 * 3, 3, T::Sequential, 65, "4.1"},
-        {500, 3, T::FullGroup, 166, "3.9"},
+        {71.99, 4, T::FullGroup, 17, "1.8"},   {72, 4, T::FullGroup, 18, "2.1"},
+        {0, 4, T::Sequential, 0, "2.0"},       {64 * 8, 8, T::Sequential, 64, "3.8"},
+        {65 * 3, 3, T::Sequential, 65, "4.1"}, {500, 3, T::FullGroup, 166, "3.9"},
         {kMaxPowerHp, kMinCylinders, T::Sequential, 10000, "4.1"},
     };
-    for (const auto& c : cases) {
-        const auto r = calculateInjectorSize(c.hp, c.cylinders, c.type);
-        ASSERT_TRUE(r.ok()) << c.hp << " HP";
-        EXPECT_EQ(r.powerPerCylinder, c.perCylinder) << c.hp << " HP";
-        EXPECT_EQ(r.text(), c.text) << c.hp << " HP / " << c.cylinders;
+    for (const auto& [hp, cylinders, type, perCylinder, text] : cases) {
+        const auto r = calculateInjectorSize(hp, cylinders, type);
+        ASSERT_TRUE(r.ok()) << hp << " HP";
+        EXPECT_EQ(r.powerPerCylinder, perCylinder) << hp << " HP";
+        EXPECT_EQ(r.text(), text) << hp << " HP / " << cylinders;
     }
     // Every row's first power per cylinder, and no cell outside the table.
     const int firstOfRow[] = {18, 25, 33, 41, 49, 57, 65};
@@ -52,24 +43,17 @@ TEST(InjectorSize, InvalidInputsGiveNoResult)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double hp;
-        int cylinders;
-        int type;
-        InjectorSizeError error;
-    } cases[] = {
-        {100, 0, 0, InjectorSizeError::BadCylinders}, // no cylinder entry chosen: no division by zero
-        {100, -4, 0, InjectorSizeError::BadCylinders},
-        {100, kMaxCylinders + 1, 0, InjectorSizeError::BadCylinders},
-        {-1, 4, 0, InjectorSizeError::BadPower},
-        {nan, 4, 0, InjectorSizeError::BadPower},
-        {inf, 4, 0, InjectorSizeError::BadPower},
-        {kMaxPowerHp + 1, 4, 0, InjectorSizeError::BadPower},
-        {100, 4, 3, InjectorSizeError::BadType},
+    using E = InjectorSizeError;
+    const std::tuple<double, int, int, E> cases[] = {
+        {100, 0, 0, E::BadCylinders}, // no cylinder entry chosen: no division by zero
+        {100, -4, 0, E::BadCylinders}, {100, kMaxCylinders + 1, 0, E::BadCylinders},
+        {-1, 4, 0, E::BadPower},       {nan, 4, 0, E::BadPower},
+        {inf, 4, 0, E::BadPower},      {kMaxPowerHp + 1, 4, 0, E::BadPower},
+        {100, 4, 3, E::BadType},
     };
-    for (const auto& c : cases) {
-        const auto r = calculateInjectorSize(c.hp, c.cylinders, static_cast<InjectionType>(c.type));
-        EXPECT_EQ(r.error, c.error) << c.hp << " HP / " << c.cylinders << " / " << c.type;
+    for (const auto& [hp, cylinders, type, error] : cases) {
+        const auto r = calculateInjectorSize(hp, cylinders, static_cast<InjectionType>(type));
+        EXPECT_EQ(r.error, error) << hp << " HP / " << cylinders << " / " << type;
         EXPECT_EQ(r.text(), "");
     }
 }

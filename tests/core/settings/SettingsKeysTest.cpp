@@ -9,23 +9,13 @@
 
 using namespace tarvola;
 
-TEST(SettingsKeys, FileOrderIsGroupByGroupAndNamesAreExact)
+TEST(SettingsKeys, CountAndExactNames)
 {
     const auto& keys = settingsKeys();
     // Time stamp, identity, car, base, adv, main corrections, sensor bytes, lambda table, sensor
-    // thresholds and types, setup times 1, mask, setup times 2, map, map flags, advanced.
+    // thresholds and types, setup times 1, mask, setup times 2, map, map flags, advanced: a file
+    // without one of them does not load.
     ASSERT_EQ(keys.size(), 1u + 10 + 7 + 19 + 13 + 8 + 4 + 15 + 9 + 20 + 1 + 20 + 285 + 1 + 4);
-    const std::pair<std::size_t, const char*> groupStarts[] = {
-        {1, "m_devInfo.m_version"},         {11, "m_carInfo.m_vendor"},
-        {18, "m_base.m_switchRPM"},         {37, "m_adv.m_pwmOffset"},
-        {50, "m_mainCorr.m_mainCorr[0]"},   {58, "m_sensorsSetup.m_lambdaEmulatorOn"},
-        {86, "m_setupTimes1[1]"},           {106, "m_tableMask"},
-        {127, "m_injMapTable[2][1000]"},    {142, "m_injMapTable[3][1000]"},
-        {412, "m_corrMap.m_flags"},         {416, "m_advancedSetup.m_advancedFlags"},
-    };
-    for (const auto& [index, name] : groupStarts)
-        EXPECT_EQ(keys[index].name(), name) << "at " << index;
-
     std::set<std::string> names;
     for (const auto& key : keys) {
         EXPECT_TRUE(names.insert(key.name()).second) << key.name() << " twice";
@@ -73,12 +63,10 @@ TEST(SettingsKeys, EachKeyIsSentByTheWriteOfItsBlockAndNumberedKeysCountFromOne)
 TEST(SettingsKeys, ValuesAreWrittenAsTheFileWritesThemAndEveryDefaultIsAcceptedBack)
 {
     CDeviceSettings s;
-    s.m_devInfo.m_statistic.gas = 1234567;
     s.m_carInfo.m_reductorPress = 1234567;
     s.m_mainCorr.m_mainCorr[0] = 0.004;
     s.m_devInfo.m_version = -2;
     const std::pair<const char*, const char*> texts[] = {
-        {"m_devInfo.m_statistic.gas", "1234567"},     // integers whole, never in exponent notation
         {"m_carInfo.m_reductorPress", "1.23457e+06"}, // doubles with 6 significant digits
         {"m_mainCorr.m_mainCorr[0]", "0.004"},
         {"m_devInfo.m_version", "-2"},
