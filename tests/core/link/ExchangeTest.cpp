@@ -1,10 +1,10 @@
-// One exchange (completing late bytes or not) and the link check over a scripted port: exact bytes, the second
-// read of a late reply, purging, start pair, checksum, line errors and buffer bounds.
+// One exchange over a scripted port: the exact bytes, the second read of a late reply, damaged replies
+// and purging, buffer bounds, port errors and byte order.
 
 #include <gtest/gtest.h>
 
 #include "ScriptedPort.h"
-#include "device/CLPGDevice.h"
+#include "link/CLink.h"
 
 using namespace tarvola;
 using tarvola::test::frame;
@@ -12,239 +12,137 @@ using tarvola::test::ScriptedPort;
 
 namespace {
 
-class RecordingPrompt : public IUserPrompt {
-public:
-    std::vector<std::string> errors;
-    void information(const std::string&) override {}
-    void warning(const std::string&) override {}
-    void error(const std::string& text) override { errors.push_back(text); }
-    bool yesNo(const std::string&) override { return false; }
-};
+using Bytes = std::vector<std::uint8_t>;
+const Bytes kAck = frame(2, {4, 0, 0, 0, 0, 0});
 
-LinkTiming fastTiming()
+LinkTiming noPause()
 {
     LinkTiming t;
-    t.shortReplyPauseMs = 1;
-    t.switchPauseMs = 0;
-    t.petrolPollPauseMs = 1;
+    t.shortReplyPauseMs = 0;
     return t;
 }
 
 struct Exchange : ::testing::Test {
-    RecordingPrompt prompt;
-    ScriptedPort* port = nullptr;
-    std::unique_ptr<CLPGDevice> device;
+    ScriptedPort* port = new ScriptedPort;
+    CLink link{noPause(), std::unique_ptr<CSerialPort>(port)};
+    ExchangeBuffer b{};
+    std::uint8_t len = 0, code = 0;
 
-    void SetUp() override
-    {
-        auto p = std::make_unique<ScriptedPort>();
-        port = p.get();
-        device = std::make_unique<CLPGDevice>(prompt, fastTiming(), AppConfig("/nonexistent/dir/x.conf"), std::move(p));
-        CLPGDevice::resetNoLinkMessageForTesting();
-    }
-
-    // Sends the identity request and returns the exchange's result.
-    bool identityExchange(ExchangeBuffer& b, std::uint8_t& len, std::uint8_t& code, bool status = false)
+    bool send(std::uint8_t requestCode, const Bytes& payload,
+              CLink::ReadMode mode = CLink::ReadMode::CompleteLateBytes)
     {
         b.fill(0);
-        b[0] = 0x0D;
-        len = 6;
-        code = 2;
-        if (status)
-            return device->link().exchange(b, len, code, "", CLink::ReadMode::FailShortRead);
-        return device->sendReceive(b, len, code);
+        std::copy(payload.begin(), payload.end(), b.begin());
+        len = static_cast<std::uint8_t>(payload.size());
+        code = requestCode;
+        return link.exchange(b, len, code, "", mode);
     }
+    // The identity request.
+    bool identity(CLink::ReadMode mode = CLink::ReadMode::CompleteLateBytes)
+    {
+        return send(2, {0x0D, 0, 0, 0, 0, 0}, mode);
+    }
+    Bytes reply() const { return Bytes(b.begin(), b.begin() + len); }
+    bool bufferClear() const { return std::all_of(b.begin(), b.end(), [](auto x) { return x == 0; }); }
 };
 
 } // namespace
 
-TEST_F(Exchange, RequestGoesOutByteForByteAsOneWritePerByte)
+TEST_F(Exchange, TheLongestReplyFitsAndItsChecksumDoesNotLinger)
 {
-    port->chunks.push_back(frame(2, {4, 0, 0, 0, 0, 0}));
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    ASSERT_TRUE(identityExchange(b, len, code));
-    const std::vector<std::uint8_t> expected{0xAA, 0x55, 0x06, 0x02, 0x0D, 0, 0, 0, 0, 0, 0x00, 0x16};
-    EXPECT_EQ(port->written, expected);
-    EXPECT_EQ(port->writeCalls, 12);
-    EXPECT_EQ(len, 6);
-    EXPECT_EQ(code, 2);
+    port->chunks.push_back(frame(24, Bytes(255, 0x22)));
+    ASSERT_TRUE(identity());
+    EXPECT_EQ(reply(), Bytes(255, 0x22));
+    EXPECT_EQ(b[255], 0);
+    EXPECT_EQ(b[256], 0);
 }
 
-TEST_F(Exchange, EmptyReplyPassesAndLeavesTheBufferClear)
+TEST_F(Exchange, AReplyInTwoPiecesIsCompletedOnlyWhenAskedTo)
 {
-    port->chunks.push_back({0xAA, 0x55, 0x00, 0x02, 0x00, 0x03});
-    ExchangeBuffer b{};
-    b.fill(0xEE);
-    std::uint8_t len = 0, code = 7;
-    ASSERT_TRUE(device->sendReceive(b, len, code));
-    EXPECT_EQ(len, 0);
-    EXPECT_EQ(code, 2);
-    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](auto x) { return x == 0; }));
-    // A request with LEN 0 is a six-byte frame whose checksum is CODE + 1.
-    EXPECT_EQ(port->written, (std::vector<std::uint8_t>{0xAA, 0x55, 0x00, 0x07, 0x00, 0x08}));
-}
-
-TEST_F(Exchange, ReplyInTwoPiecesCompletesOnlyInSendReceive)
-{
-    const auto whole = frame(8, std::vector<std::uint8_t>(30, 0x41));
-    const std::vector<std::uint8_t> first(whole.begin(), whole.begin() + 10);
-    const std::vector<std::uint8_t> rest(whole.begin() + 10, whole.end());
-
+    const auto whole = frame(8, Bytes(30, 0x41));
+    const Bytes first(whole.begin(), whole.begin() + 10);
+    const Bytes rest(whole.begin() + 10, whole.end());
     // The rest arrives only after the first payload read has come back short.
     port->chunks = {first, {}, rest};
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    ASSERT_TRUE(identityExchange(b, len, code));
-    EXPECT_EQ(len, 30);
-    EXPECT_EQ(b[29], 0x41);
-    EXPECT_EQ(b[30], 0); // checksum bytes do not linger past the reply
+    ASSERT_TRUE(identity());
+    EXPECT_EQ(reply(), Bytes(30, 0x41));
     EXPECT_EQ(port->reads, 3);
 
     port->chunks = {first, {}, rest};
-    port->available.clear();
     port->reads = 0;
-    EXPECT_FALSE(identityExchange(b, len, code, /*status=*/true));
+    EXPECT_FALSE(identity(CLink::ReadMode::FailShortRead));
     EXPECT_EQ(port->reads, 2);
 }
 
-TEST_F(Exchange, StaleInputIsPurgedBeforeTheRequest)
+TEST_F(Exchange, DamagedRepliesAndLineErrorsFailTheExchangeOnly)
 {
-    // The tail of an earlier reply would otherwise be read as this reply's header.
-    port->available = frame(3, {1, 2, 3});
-    port->chunks.push_back(frame(2, {4, 0, 0, 0, 0, 0}));
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    ASSERT_TRUE(identityExchange(b, len, code));
-    EXPECT_EQ(code, 2);
-    EXPECT_GE(port->purges, 1);
-}
-
-TEST_F(Exchange, WrongStartPairFailsWithoutReadingFurther)
-{
-    auto reply = frame(2, {4, 0, 0, 0, 0, 0});
-    std::swap(reply[0], reply[1]);
-    port->chunks.push_back(reply);
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    EXPECT_FALSE(identityExchange(b, len, code));
-    EXPECT_EQ(port->reads, 1);
-    // The rest stays in the driver until the next exchange purges it.
-    EXPECT_FALSE(port->available.empty());
-    port->chunks.push_back(frame(2, {4, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(identityExchange(b, len, code));
-}
-
-TEST_F(Exchange, ChecksumOffByOneFails)
-{
-    for (int delta : {-1, +1}) {
-        auto reply = frame(2, {4, 0, 0, 0, 0, 0});
-        reply.back() = static_cast<std::uint8_t>(reply.back() + delta);
-        port->chunks.push_back(reply);
-        ExchangeBuffer b{};
-        std::uint8_t len, code;
-        EXPECT_FALSE(identityExchange(b, len, code)) << delta;
-    }
-}
-
-TEST_F(Exchange, LineErrorFailsTheExchangeAtEachCheck)
-{
-    // clearCommError runs after writing, before reading the payload and at the end.
-    for (int failingCall = 0; failingCall < 3; ++failingCall) {
-        port->lineErrors.clear();
-        port->chunks.clear();
-        for (int i = 0; i < failingCall; ++i)
-            port->lineErrors.push_back(0);
-        port->lineErrors.push_back(CSerialPort::Frame);
-        port->chunks.push_back(frame(2, {4, 0, 0, 0, 0, 0}));
-        ExchangeBuffer b{};
-        std::uint8_t len, code;
-        EXPECT_FALSE(identityExchange(b, len, code)) << "check " << failingCall;
-    }
-    port->lineErrors.clear();
-    port->chunks.push_back(frame(2, {4, 0, 0, 0, 0, 0}));
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    EXPECT_TRUE(identityExchange(b, len, code));
-}
-
-TEST_F(Exchange, FramesThatLieAboutTheirLengthStayInsideTheBuffer)
-{
-    // LEN 255 announced, 20 bytes delivered: the exchange fails, nothing is read past what came.
-    std::vector<std::uint8_t> lying{0xAA, 0x55, 0xFF, 0x08};
+    Bytes plusOne = kAck, minusOne = kAck, swapped = kAck;
+    ++plusOne.back();
+    --minusOne.back();
+    std::swap(swapped[0], swapped[1]);
+    Bytes lying{0xAA, 0x55, 0xFF, 0x08}; // LEN 255 announced, 20 bytes delivered
     lying.resize(24, 0x11);
-    port->chunks.push_back(lying);
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    EXPECT_FALSE(identityExchange(b, len, code));
-    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](auto x) { return x == 0; }));
-
-    // The longest possible reply (255 bytes) fits and is handed back whole.
-    port->chunks.push_back(frame(24, std::vector<std::uint8_t>(255, 0x22)));
-    ASSERT_TRUE(identityExchange(b, len, code));
-    EXPECT_EQ(len, 255);
-    EXPECT_EQ(b[254], 0x22);
-    EXPECT_EQ(b[255], 0);
+    struct Case {
+        const char* name;
+        Bytes reply;
+        std::deque<std::uint32_t> lineErrors;
+        int reads;
+    };
+    const Case cases[] = {
+        {"checksum + 1", plusOne, {}, 2},
+        {"checksum - 1", minusOne, {}, 2},
+        {"longer than what came: read once more, then given up", lying, {}, 3},
+        // The line is checked after writing, before reading the payload and at the end.
+        {"line error after writing", kAck, {CSerialPort::Frame}, 0},
+        {"line error before the payload", kAck, {0, CSerialPort::Frame}, 1},
+        {"line error at the end", kAck, {0, 0, CSerialPort::Frame}, 2},
+        // The rest of this reply stays in the driver.
+        {"start pair swapped: nothing read after the header", swapped, {}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        port->chunks = {c.reply};
+        port->lineErrors = c.lineErrors;
+        port->reads = 0;
+        EXPECT_FALSE(identity());
+        EXPECT_EQ(port->reads, c.reads);
+        if (c.reply == lying) {
+            EXPECT_TRUE(bufferClear()) << "the bytes where a checksum should be are no reply";
+        }
+    }
+    // Whatever a failed exchange left in the driver is purged before the next request, or it would
+    // be read as the next reply's header.
+    port->chunks = {kAck};
+    EXPECT_TRUE(identity());
 }
 
 TEST_F(Exchange, PortErrorsPassThroughAndReleaseTheLock)
 {
     port->failWrites = true;
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    EXPECT_THROW(identityExchange(b, len, code), CRSError);
-    // The exchange lock was released on the way out: the next exchange does not block.
+    EXPECT_THROW(identity(), CRSError);
     port->failWrites = false;
-    port->chunks.push_back(frame(2, {4, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(identityExchange(b, len, code));
+    port->chunks.push_back(kAck);
+    EXPECT_TRUE(identity()); // would block on a lock still held
 }
 
-TEST_F(Exchange, ByteOrderFollowsTheNativeFlag)
+TEST_F(Exchange, MultiByteFieldsAreSwappedOnlyInTheControllersOrder)
 {
-    // Before a link check the device keeps bytes as they come.
-    ASSERT_TRUE(device->nativeByteOrder());
-    port->chunks.push_back(frame(8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    ExchangeBuffer b{};
-    std::uint8_t len, code;
-    ASSERT_TRUE(identityExchange(b, len, code));
-    EXPECT_EQ(b[0], 1);
-    EXPECT_EQ(b[8], 9);
+    // Code 8 carries two 32-bit fields and two 16-bit fields.
+    const Bytes pc{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const Bytes wire{4, 3, 2, 1, 8, 7, 6, 5, 10, 9, 12, 11};
+    const auto payloadSent = [&] { return Bytes(port->written.begin() + 4, port->written.end() - 2); };
 
-    port->chunks.push_back(frame(2, {4, 0x21, 0x00, 0x55, 0, 0}));
-    ASSERT_TRUE(device->checkLink());
-    EXPECT_FALSE(device->nativeByteOrder());
-    port->chunks.push_back(frame(8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    ASSERT_TRUE(identityExchange(b, len, code));
-    EXPECT_EQ(b[0], 4);
-    EXPECT_EQ(b[3], 1);
-    EXPECT_EQ(b[8], 10);
-    EXPECT_EQ(b[9], 9);
-}
+    ASSERT_TRUE(link.nativeByteOrder()); // before a link check bytes go as they are
+    port->chunks.push_back(frame(8, wire));
+    ASSERT_TRUE(send(8, pc));
+    EXPECT_EQ(payloadSent(), pc);
+    EXPECT_EQ(reply(), wire);
 
-TEST_F(Exchange, LinkCheckReadsTheDiagnosticsFlagAndTriesFiveTimes)
-{
-    port->chunks.push_back(frame(2, {4, 0x21, 0x00, 0x55, 0, 0}));
-    ASSERT_TRUE(device->checkLink());
-    EXPECT_TRUE(device->diagnosticsAllowed());
-
-    port->chunks.push_back(frame(2, {4, 0x21, 0x00, 0x54, 0, 0}));
-    ASSERT_TRUE(device->checkLink());
-    EXPECT_FALSE(device->diagnosticsAllowed());
-
-    // Silence: five attempts, then a quiet failure; the native order flag stays set.
+    link.setNativeByteOrder(false);
     port->written.clear();
-    EXPECT_FALSE(device->checkLink());
-    EXPECT_EQ(port->written.size(), 5u * 12u);
-    EXPECT_TRUE(device->nativeByteOrder());
-    EXPECT_TRUE(prompt.errors.empty());
-}
-
-TEST_F(Exchange, ForeignControllerMessageComesOncePerRun)
-{
-    for (int i = 0; i < 3; ++i) {
-        port->chunks.push_back(frame(2, {4, 0x20, 0x00, 0x55, 0, 0}));
-        EXPECT_FALSE(device->checkLink());
-    }
-    ASSERT_EQ(prompt.errors.size(), 1u);
-    EXPECT_EQ(prompt.errors[0], "Brak połączenia");
+    port->chunks.push_back(frame(8, wire));
+    ASSERT_TRUE(send(8, pc));
+    EXPECT_EQ(payloadSent(), wire);
+    EXPECT_EQ(port->written.back(), frame(8, wire).back()); // the checksum is the same sum
+    EXPECT_EQ(reply(), pc);
 }

@@ -13,7 +13,6 @@ namespace tarvola::test {
 class ScriptedPort : public CSerialPort {
 public:
     std::vector<std::uint8_t> written;
-    int writeCalls = 0;
     int purges = 0;
     int reads = 0;
     std::vector<std::uint8_t> available;          // arrived, not yet read
@@ -42,7 +41,6 @@ public:
         for (std::size_t i = 0; i < count; ++i) {
             if (failWrites)
                 throw CRSError(CRSError::CantReadWrite, "CSerialPort::write() - errno=5", __LINE__, "serialport");
-            ++writeCalls;
             written.push_back(buffer[i]);
         }
         return count;

@@ -8,42 +8,37 @@
 
 using namespace tarvola;
 
-TEST(MapModel, OperatingPointCells)
+TEST(MapModel, OperatingPointCellsStayOnTheMap)
 {
-    EXPECT_EQ(cellForOperatingPoint(999, 0.4, false), (MapCell{0, 0}));
-    EXPECT_EQ(cellForOperatingPoint(7500, 25, false), (MapCell{14, 18}));
-    EXPECT_EQ(cellForOperatingPoint(1000, 2.0, false), (MapCell{1, 1}));
-    EXPECT_EQ(cellForOperatingPoint(1499, 2.99, false), (MapCell{1, 1}));
-    // Half-millisecond rows: 2.6 ms counts as 5.2 and falls into row 4.
-    EXPECT_EQ(cellForOperatingPoint(800, 2.6, true), (MapCell{0, 4}));
-    // A stopped engine or nonsense from the line stays on the map.
-    EXPECT_EQ(cellForOperatingPoint(0, 0, false), (MapCell{0, 0}));
-    EXPECT_EQ(cellForOperatingPoint(-5, -3, false), (MapCell{0, 0}));
-    EXPECT_EQ(cellForOperatingPoint(1e12, 1e9, false), (MapCell{14, 18}));
-    EXPECT_EQ(cellForOperatingPoint(std::nan(""), std::nan(""), true), (MapCell{0, 0}));
-}
-
-TEST(MapModel, Labels)
-{
+    const struct {
+        double rpm, ms;
+        bool halfMsRows;
+        MapCell cell;
+    } cases[] = {
+        {999, 0.4, false, {0, 0}},     {7500, 25, false, {14, 18}}, {1000, 2.0, false, {1, 1}},
+        {1499, 2.99, false, {1, 1}},
+        {800, 2.6, true, {0, 4}}, // half-millisecond rows: 2.6 ms counts as 5.2
+        // a stopped engine or nonsense from the line
+        {0, 0, false, {0, 0}},         {-5, -3, false, {0, 0}},     {1e12, 1e9, false, {14, 18}},
+        {std::nan(""), std::nan(""), true, {0, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cellForOperatingPoint(c.rpm, c.ms, c.halfMsRows), c.cell) << c.rpm << " rpm, " << c.ms << " ms";
     EXPECT_EQ(mapColumnLabel(0), "500");
-    EXPECT_EQ(mapColumnLabel(1), "1000");
     EXPECT_EQ(mapColumnLabel(14), "7500");
     EXPECT_EQ(mapRowLabel(0), "< 2");
     EXPECT_EQ(mapRowLabel(1), "3");
     EXPECT_EQ(mapRowLabel(18), "20");
 }
 
-TEST(MapModel, ValueColours)
+TEST(MapModel, ValueColoursTruncateAndDoNotWrapBeyondTheScale)
 {
-    EXPECT_EQ(valueColour(0), (Rgb{255, 255, 255}));
-    EXPECT_EQ(valueColour(10), (Rgb{255, 205, 205}));
-    EXPECT_EQ(valueColour(-10), (Rgb{255, 255, 205}));
-    EXPECT_EQ(valueColour(50), (Rgb{255, 5, 5}));
-    EXPECT_EQ(valueColour(-50), (Rgb{255, 255, 5}));
-    EXPECT_EQ(valueColour(0.5), (Rgb{255, 252, 252})); // truncated, not rounded
-    // Values a controller may hold beyond the editable range do not wrap around.
-    EXPECT_EQ(valueColour(155), (Rgb{255, 0, 0}));
-    EXPECT_EQ(valueColour(-100), (Rgb{255, 255, 0}));
+    const std::pair<double, Rgb> cases[] = {
+        {0, {255, 255, 255}},   {10, {255, 205, 205}}, {-10, {255, 255, 205}}, {50, {255, 5, 5}},
+        {-50, {255, 255, 5}},   {0.5, {255, 252, 252}}, {155, {255, 0, 0}},     {-100, {255, 255, 0}},
+    };
+    for (const auto& [percent, colour] : cases)
+        EXPECT_EQ(valueColour(percent), colour) << percent;
 }
 
 TEST(MapModel, SelectionRectangleFollowsTheFirstRowAndColumn)
@@ -85,13 +80,4 @@ TEST(MapModel, PressTogglesAndDragGrowsOnlyRightAndDown)
     EXPECT_FALSE(s.any());
     s.dragTo(5, 5, 5, 6);
     EXPECT_EQ(s.rectangle(), (MapRect{5, 5, 2, 1}));
-}
-
-TEST(MapModel, MarkerStartsAtTheCornerAndReportsWhereItWas)
-{
-    OperatingPointMarker m;
-    EXPECT_EQ(m.cell(), (MapCell{0, 0}));
-    EXPECT_EQ(m.moveTo(2600, 4.2, false), (MapCell{0, 0}));
-    EXPECT_EQ(m.cell(), (MapCell{4, 3}));
-    EXPECT_EQ(m.moveTo(800, 2.1, false), (MapCell{4, 3}));
 }

@@ -29,25 +29,21 @@ TEST(ThreadManagerTest, WithoutWorkersStopWakesTheReaperAndReturnsQuickly)
 {
     CThreadManager manager;
     EXPECT_EQ(manager.count(), 1u) << "the reaper is listed";
-
     const auto start = std::chrono::steady_clock::now();
     {
         Watchdog dog("stop() of an idle manager");
         manager.stop();
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_EQ(manager.count(), 1u);
-
     manager.stop(); // a second stop returns at once
-}
 
-TEST(ThreadManagerTest, DestructionStopsAManagerThatWasNotStopped)
-{
-    auto manager = std::make_unique<CLPGThreadManager>();
+    // Destruction stops a manager that was not stopped, and waits for its workers.
+    auto owned = std::make_unique<CLPGThreadManager>();
     GateThread worker;
-    manager->add(&worker);
+    owned->add(&worker);
     worker.gate.up();
-    manager.reset();
+    owned.reset();
     EXPECT_EQ(worker.runs.load(), 1);
 }
 
@@ -59,12 +55,12 @@ TEST(ThreadManagerTest, EndedWorkerIsReaped)
     EXPECT_EQ(manager.count(), 2u);
     EXPECT_TRUE(manager.contains(&worker));
     EXPECT_EQ(worker.manager(), &manager);
-    EXPECT_FALSE(manager.waitReaped(&worker, std::chrono::milliseconds(20)));
+    EXPECT_FALSE(manager.waitReaped(&worker, 20ms));
 
     worker.gate.up();
     EXPECT_TRUE(waitUntil([&] { return manager.count() == 1; }));
     EXPECT_FALSE(manager.contains(&worker));
-    EXPECT_TRUE(manager.waitReaped(&worker, std::chrono::milliseconds(0)));
+    EXPECT_TRUE(manager.waitReaped(&worker, 0ms));
     EXPECT_FALSE(worker.isRunning());
     EXPECT_EQ(worker.runs.load(), 1);
     manager.stop();
@@ -79,9 +75,7 @@ TEST(ThreadManagerTest, StopLendsTheCallersLockToTheWorkersAndHoldsItAgainOnRetu
 
     exchange.lock();
     manager.add(&worker);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(done.load(), 0) << "the worker got a lock the caller holds";
-
+    EXPECT_FALSE(waitUntil([&] { return done.load() > 0; }, 20ms)) << "the worker got a lock the caller holds";
     {
         Watchdog dog("stop() with a worker waiting for the caller's lock");
         manager.stop(&exchange);
@@ -96,7 +90,6 @@ TEST(ThreadManagerTest, RefusesWhatItCannotRun)
 {
     CThreadManager manager;
     expectThreadError([&] { manager.add(nullptr); }, kMinusOne, "CThreadManager::add()");
-
     GateThread running;
     running.create();
     expectThreadError([&] { manager.add(&running); }, kMinusTwo, "CThread::create()");
@@ -108,7 +101,7 @@ TEST(ThreadManagerTest, RefusesWhatItCannotRun)
     CThread selfStopper(
         [&](void*) { expectThreadError([&] { manager.stop(); }, kMinusOne, "CThreadManager::stop()"); });
     manager.add(&selfStopper);
-    EXPECT_TRUE(manager.waitReaped(&selfStopper, std::chrono::seconds(5)));
+    EXPECT_TRUE(manager.waitReaped(&selfStopper, 5s));
 
     manager.stop();
     GateThread late;
@@ -121,16 +114,14 @@ TEST(ThreadManagerTest, SameObjectRunsAgainOnceItsEarlierRunEnded)
     CThreadManager manager;
     GateThread worker;
     for (int i = 0; i < 20; ++i) {
-        // Mostly added again before the reaper took the previous run off the list.
+        // Mostly added again before the reaper took the previous run off the list; the reaper's
+        // handling of that end must leave this run listed.
         manager.add(&worker);
-        // Time for the reaper to handle the previous run's end, which must leave this run listed.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const bool listed = manager.count() == 2;
+        ASSERT_FALSE(manager.waitReaped(&worker, 2ms)) << "run " << i << " lost its entry while running";
         worker.gate.up();
         // Spun for, not polled, so the next add() comes as soon after the end as it can.
         while (worker.isRunning())
             std::this_thread::yield();
-        ASSERT_TRUE(listed) << "run " << i << " lost its entry while running";
     }
     EXPECT_TRUE(waitUntil([&] { return manager.count() == 1; }));
     EXPECT_EQ(worker.runs.load(), 20);
@@ -145,25 +136,21 @@ TEST(ThreadManagerTest, StressManyShortWorkersAddedConcurrently)
     CMutex shared;
     std::atomic<int> done{0};
     std::vector<std::unique_ptr<LockingWorker>> workers[kAdders];
-
     std::vector<std::thread> adders;
     for (auto& own : workers) {
         adders.emplace_back([&] {
             for (int i = 0; i < kEach; ++i) {
                 own.push_back(std::make_unique<LockingWorker>(shared, done));
                 manager.add(own.back().get());
-                if (i % 10 == 0)
-                    std::this_thread::yield();
             }
         });
     }
-    // Workers added so far end and are reaped while the others are still being added; from here
-    // on the rest wait for the lock until stop() lends it to them.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Some workers end and are reaped while the others are still being added; from here on the
+    // rest wait for the lock until stop() lends it to them.
+    EXPECT_TRUE(waitUntil([&] { return done.load() > 0; }));
     shared.lock();
     for (auto& a : adders)
         a.join();
-
     {
         Watchdog dog("stop() with workers waiting for the caller's lock");
         manager.stop(&shared);

@@ -8,25 +8,27 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <future>
 #include <thread>
 
 namespace tarvola::test {
 
+using namespace std::chrono_literals;
 constexpr std::uint32_t kMinusOne = static_cast<std::uint32_t>(-1);
 constexpr std::uint32_t kMinusTwo = static_cast<std::uint32_t>(-2);
 
+// Polls `pred` until it holds or `timeout` has passed; its last answer. A short timeout turns it
+// into a watch for something that must not happen: a fault shows as soon as it does.
 template <class Pred>
-bool waitUntil(Pred pred, std::chrono::milliseconds timeout = std::chrono::seconds(5))
+bool waitUntil(Pred pred, std::chrono::milliseconds timeout = 5s)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!pred()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return pred();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(1ms);
     }
     return true;
 }
@@ -72,14 +74,13 @@ public:
     std::atomic<int> runs{0};
 };
 
-// Ends the test program when the scope that owns it has not finished after `limit`: a deadlock in
+// Ends the test program when the scope that owns it has not finished within 10 s: a deadlock in
 // stop() would otherwise hang the whole run until ctest gives up on it.
 class Watchdog {
 public:
-    explicit Watchdog(const char* what, std::chrono::milliseconds limit = std::chrono::seconds(10))
-        : m_thread([this, what, limit] {
-              std::unique_lock lock(m_lock);
-              if (!m_done.wait_for(lock, limit, [this] { return m_disarmed; })) {
+    explicit Watchdog(const char* what)
+        : m_thread([done = m_disarmed.get_future(), what] {
+              if (done.wait_for(10s) == std::future_status::timeout) {
                   std::fprintf(stderr, "deadlock: %s did not finish\n", what);
                   std::abort();
               }
@@ -88,18 +89,12 @@ public:
     }
     ~Watchdog()
     {
-        {
-            std::lock_guard lock(m_lock);
-            m_disarmed = true;
-        }
-        m_done.notify_one();
+        m_disarmed.set_value();
         m_thread.join();
     }
 
 private:
-    std::mutex m_lock;
-    std::condition_variable m_done;
-    bool m_disarmed = false;
+    std::promise<void> m_disarmed;
     std::thread m_thread;
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "link/Frame.h"
 #include "obd/ObdRecords.h"
 
@@ -18,39 +20,32 @@ ObdConnectionRecord connection(std::uint32_t base, std::uint8_t speed = 2)
 }
 } // namespace
 
-TEST(ObdIdentifiers, EachBusKindHasItsRequestFilterAndUnitAddress)
+TEST(ObdIdentifiers, EachBusKindHasItsRequestFilterUnitAddressAndName)
 {
-    EXPECT_EQ(busKindOf(0x7A0), ObdBusKind::KLine);
-    EXPECT_EQ(requestIdFor(0x7A0), 0x7A0u);
-    EXPECT_EQ(filterIdFor(0x7A0), 0x7A8u);
-    EXPECT_EQ(unitRequestIdFor(0x7A0, 0x7A8), 0x7A0u);
-
-    for (std::uint32_t base : {0x7E0u, 0x7DFu, 0u, 0x7FFu}) {
-        EXPECT_EQ(busKindOf(base), ObdBusKind::Can11) << base;
-        EXPECT_EQ(requestIdFor(base), 0x7E0u);
-        EXPECT_EQ(filterIdFor(base), 0x7E0u);
+    const std::tuple<std::uint32_t, ObdBusKind, std::uint32_t, std::uint32_t> kinds[] = {
+        {0x7A0, ObdBusKind::KLine, 0x7A0, 0x7A8},          {0x7E0, ObdBusKind::Can11, 0x7E0, 0x7E0},
+        {0x7DF, ObdBusKind::Can11, 0x7E0, 0x7E0},          {0, ObdBusKind::Can11, 0x7E0, 0x7E0},
+        {0x7FF, ObdBusKind::Can11, 0x7E0, 0x7E0},          {0x800, ObdBusKind::Can29, 0x18DA00F1, 0x18DAF100},
+        {0x18DB33F1, ObdBusKind::Can29, 0x18DA00F1, 0x18DAF100}, {0x18DAF100, ObdBusKind::Can29, 0x18DA00F1, 0x18DAF100},
+    };
+    for (const auto& [base, kind, request, filter] : kinds) {
+        EXPECT_EQ(busKindOf(base), kind) << base;
+        EXPECT_EQ(requestIdFor(base), request) << base;
+        EXPECT_EQ(filterIdFor(base), filter) << base;
     }
-    EXPECT_EQ(unitRequestIdFor(0x7E0, 0x7E8), 0x7E0u);
-    EXPECT_EQ(unitRequestIdFor(0x7E0, 0x7E9), 0x7E1u);
+    const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> units[] = {
+        {0x7A0, 0x7A8, 0x7A0}, {0x7E0, 0x7E8, 0x7E0}, {0x7E0, 0x7E9, 0x7E1}, {0x18DB33F1, 0x18DAF110, 0x18DA10F1},
+        {0x18DB33F1, 0x18DAF11A, 0x18DA1AF1},
+        {0x18DB33F1, 0x7A8, 0x7A0}, // a K-line responder is recognised whatever the record says
+    };
+    for (const auto& [base, responder, request] : units)
+        EXPECT_EQ(unitRequestIdFor(base, responder), request) << base << " " << responder;
 
-    for (std::uint32_t base : {0x800u, 0x18DB33F1u, 0x18DAF100u}) {
-        EXPECT_EQ(busKindOf(base), ObdBusKind::Can29) << base;
-        EXPECT_EQ(requestIdFor(base), 0x18DA00F1u);
-        EXPECT_EQ(filterIdFor(base), 0x18DAF100u);
-    }
-    EXPECT_EQ(unitRequestIdFor(0x18DB33F1, 0x18DAF110), 0x18DA10F1u);
-    EXPECT_EQ(unitRequestIdFor(0x18DB33F1, 0x18DAF11A), 0x18DA1AF1u);
-    // A K-line responder is recognised whatever the record says.
-    EXPECT_EQ(unitRequestIdFor(0x18DB33F1, 0x7A8), 0x7A0u);
-}
-
-TEST(ObdRecords, ProtocolNameFollowsBaseAndSpeedCode)
-{
-    EXPECT_EQ(protocolName(connection(0x7A0)), "ISO9141/KWP2000");
-    EXPECT_EQ(protocolName(connection(0x7E0, 2)), "CAN 11-bit 500kb/s");
-    EXPECT_EQ(protocolName(connection(0x7E0, 1)), "CAN 11-bit 250kb/s");
-    EXPECT_EQ(protocolName(connection(0x18DB33F1, 2)), "CAN 29-bit 500kb/s");
-    EXPECT_EQ(protocolName(connection(0x18DB33F1, 0)), "CAN 29-bit 250kb/s");
+    const std::tuple<std::uint32_t, std::uint8_t, const char*> names[] = {
+        {0x7A0, 2, "ISO9141/KWP2000"},           {0x7E0, 2, "CAN 11-bit 500kb/s"}, {0x7E0, 1, "CAN 11-bit 250kb/s"},
+        {0x18DB33F1, 2, "CAN 29-bit 500kb/s"}, {0x18DB33F1, 0, "CAN 29-bit 250kb/s"}};
+    for (const auto& [base, speed, name] : names)
+        EXPECT_EQ(protocolName(connection(base, speed)), name);
     EXPECT_EQ(obdStandardName(0), "");
     EXPECT_EQ(obdStandardName(7), "");
 }

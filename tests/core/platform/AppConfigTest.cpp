@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "platform/AppConfig.h"
 
@@ -11,42 +12,32 @@ using namespace tarvola;
 namespace fs = std::filesystem;
 
 namespace {
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        path = fs::temp_directory_path() / ("tarvola-cfg-" + std::to_string(::getpid()) + "-" +
-                                            std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        fs::remove_all(path);
-    }
-    ~TempDir() { fs::remove_all(path); }
+struct AppConfigFile : ::testing::Test {
+    fs::path dir = fs::temp_directory_path() / ("tarvola-cfg-" + std::to_string(::getpid()));
+    void SetUp() override { fs::remove_all(dir); }
+    void TearDown() override { fs::remove_all(dir); }
 };
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 } // namespace
 
-TEST(AppConfig, LastPortRoundTripsAndCreatesTheFolders)
+TEST_F(AppConfigFile, LastPortRoundTripsAndCreatesTheFolders)
 {
-    TempDir dir;
-    AppConfig cfg((dir.path / "TARVOLA" / "TARVOLA.conf").string());
+    AppConfig cfg((dir / "TARVOLA" / "TARVOLA.conf").string());
     EXPECT_EQ(cfg.readLastPort(), "");
     ASSERT_TRUE(cfg.writeLastPort("/dev/ttyUSB3"));
     EXPECT_EQ(cfg.readLastPort(), "/dev/ttyUSB3");
     ASSERT_TRUE(cfg.writeLastPort("/dev/pts/7"));
-    EXPECT_EQ(cfg.readLastPort(), "/dev/pts/7");
-    EXPECT_EQ(slurp(cfg.filePath()), "[Software\\TARVOLA]\nLast RS nr=/dev/pts/7\n");
+    std::ifstream in(cfg.filePath());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[Software\\TARVOLA]\nLast RS nr=/dev/pts/7\n");
     // No temporary file is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "TARVOLA"), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "TARVOLA"), fs::directory_iterator()), 1);
+
+    EXPECT_FALSE(AppConfig("/proc/no-such-place/TARVOLA.conf").writeLastPort("/dev/ttyUSB0"));
 }
 
-TEST(AppConfig, OtherSectionsAndKeysAreKept)
+TEST_F(AppConfigFile, OtherSectionsAndKeysAreKept)
 {
-    TempDir dir;
-    fs::create_directories(dir.path);
-    const auto file = dir.path / "t.conf";
+    fs::create_directories(dir);
+    const auto file = dir / "t.conf";
     std::ofstream(file) << "[Other]\nLast RS nr=/dev/x\n[Software\\TARVOLA]\nLanguage=3\n[Tail]\nk=v\n";
     AppConfig cfg(file.string());
     EXPECT_EQ(cfg.readLastPort(), "");
@@ -55,13 +46,6 @@ TEST(AppConfig, OtherSectionsAndKeysAreKept)
     EXPECT_EQ(cfg.value("Software\\TARVOLA", "Language").value_or(""), "3");
     EXPECT_EQ(cfg.value("Other", "Last RS nr").value_or(""), "/dev/x");
     EXPECT_EQ(cfg.value("Tail", "k").value_or(""), "v");
-}
-
-TEST(AppConfig, AnUnwritableLocationFailsQuietly)
-{
-    AppConfig cfg("/proc/no-such-place/TARVOLA.conf");
-    EXPECT_FALSE(cfg.writeLastPort("/dev/ttyUSB0"));
-    EXPECT_EQ(cfg.readLastPort(), "");
 }
 
 TEST(AppConfig, DefaultLocationFollowsXdgConfigHome)

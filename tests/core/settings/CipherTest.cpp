@@ -1,11 +1,8 @@
-// The serial-number cipher: published Serpent answers, round trips, the key text, and the serial
-// of an identity reply that arrives enciphered.
+// The serial-number cipher: published Serpent answers both ways and the key text.
 
 #include <gtest/gtest.h>
 
 #include "settings/CCipher.h"
-#include "settings/CDevInfo.h"
-#include "settings/SerialKey.h"
 
 using namespace tarvola;
 
@@ -57,27 +54,4 @@ TEST(Cipher, KeyTextIsItsFirst32CharacterCodes)
     EXPECT_EQ(fromText.encipherBlock(block), fromBytes.encipherBlock(block));
     EXPECT_EQ(longer.encipherBlock(block), fromBytes.encipherBlock(block));
     EXPECT_EQ(shorter.encipherBlock(block), padded.encipherBlock(block));
-}
-
-TEST(Cipher, EncipheredSerialNumbersDecode)
-{
-    CCipher cipher;
-    cipher.setKey(kSerialKeyText);
-    const auto identityWith = [&](const std::string& serial) {
-        CCipher::Block plain{};
-        std::copy(serial.begin(), serial.end(), plain.begin());
-        const auto enciphered = cipher.encipherBlock(plain);
-        std::array<std::uint8_t, 30> payload{};
-        std::copy(enciphered.begin(), enciphered.end(), payload.begin() + 12);
-        return payload;
-    };
-    CDevInfo info;
-    decodeIdentity(identityWith("VLD98765"), info);
-    ASSERT_TRUE(info.m_serialEnciphered);
-    EXPECT_EQ(info.m_serial, "VLD98765");
-    // Sixteen characters have no 0 byte to end them; a 0 byte ends whatever deciphers.
-    decodeIdentity(identityWith("ABCD567890123456"), info);
-    EXPECT_EQ(info.m_serial, "ABCD567890123456");
-    decodeIdentity(identityWith(std::string("AB\0CD", 5)), info);
-    EXPECT_EQ(info.m_serial, "AB");
 }

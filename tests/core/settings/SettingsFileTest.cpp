@@ -36,15 +36,20 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    // A file of a whole record with one line replaced.
-    std::string withLine(const std::string& key, const std::string& value)
+    std::string written(const std::string& name, const CDeviceSettings& record)
     {
-        const auto p = (dir / "edited.xset").string();
-        EXPECT_TRUE(writeSettingsRecord(p, CDeviceSettings{}));
-        std::string text = slurp(p);
+        const auto p = (dir / name).string();
+        EXPECT_TRUE(writeSettingsRecord(p, record));
+        return slurp(p);
+    }
+    // A file of a default record with one line replaced, or removed when `value` is null.
+    std::string withLine(const std::string& key, const char* value)
+    {
+        std::string text = written("edited.xset", CDeviceSettings{});
         const auto at = text.find(key + "\t");
         EXPECT_NE(at, std::string::npos);
-        text.replace(at, text.find("\r\n", at) - at, key + "\t" + value);
+        const auto end = text.find("\r\n", at);
+        text.replace(at, value ? end - at : end + 2 - at, value ? key + "\t" + value : "");
         return put("edited.xset", text);
     }
 };
@@ -77,29 +82,34 @@ CDeviceSettings unusualRecord()
 
 } // namespace
 
-TEST_F(SettingsFile, EveryKeyRoundTripsAndOnlyKeyedFieldsAreTouched)
+TEST_F(SettingsFile, EveryKeyRoundTripsInAnyOrderAndOnlyKeyedFieldsAreTouched)
 {
     const CDeviceSettings saved = unusualRecord();
-    const auto p = (dir / "all.xset").string();
-    ASSERT_TRUE(writeSettingsRecord(p, saved));
-
-    const std::string text = slurp(p);
+    const std::string text = written("all.xset", saved);
     EXPECT_EQ(text.rfind("m_timeStamp\t", 0), 0u);
-    std::size_t lines = 0;
-    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at, ++lines)
-        ASSERT_EQ(text[at - 1], '\r') << "line " << lines;
-    EXPECT_EQ(lines, settingsKeys().size());
-    EXPECT_FALSE(fs::exists(p + ".tmp-" + std::to_string(::getpid())));
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+        ASSERT_EQ(text[end - 1], '\r') << "line " << lines.size();
+        lines.push_back(text.substr(at, end - 1 - at));
+    }
+    EXPECT_EQ(lines.size(), settingsKeys().size());
+    EXPECT_FALSE(fs::exists(dir / ("all.xset.tmp-" + std::to_string(::getpid()))));
 
-    CDeviceSettings loaded;
-    loaded.m_adv.m_channelBytes[0] = 99; // no key carries it: must survive the read
-    std::string error;
-    ASSERT_TRUE(readSettingsRecord(p, loaded, error)) << error;
-    for (const auto& key : settingsKeys())
-        EXPECT_EQ(key.text(loaded), key.text(saved)) << key.name();
-    EXPECT_EQ(loaded.m_carInfo.m_model, saved.m_carInfo.m_model); // the TAB inside survives
-    EXPECT_EQ(loaded.m_adv.m_channelBytes[0], 99);
-    EXPECT_EQ(loaded.m_base.m_pcStamp, CBaseSettings{}.m_pcStamp);
+    // Read back as written, and with the lines reversed and ending in LF only.
+    std::string reversed;
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        reversed += *it + "\n";
+    for (const auto& p : {(dir / "all.xset").string(), put("rev.xset", reversed)}) {
+        CDeviceSettings loaded;
+        loaded.m_adv.m_channelBytes[0] = 99; // no key carries it: must survive the read
+        std::string error;
+        ASSERT_TRUE(readSettingsRecord(p, loaded, error)) << error;
+        for (const auto& key : settingsKeys())
+            ASSERT_EQ(key.text(loaded), key.text(saved)) << key.name();
+        EXPECT_EQ(loaded.m_carInfo.m_model, saved.m_carInfo.m_model); // the TAB inside survives
+        EXPECT_EQ(loaded.m_adv.m_channelBytes[0], 99);
+        EXPECT_EQ(loaded.m_base.m_pcStamp, CBaseSettings{}.m_pcStamp);
+    }
 }
 
 // Integer fields are written whole, so a large counter survives our own files exactly; files from
@@ -108,56 +118,52 @@ TEST_F(SettingsFile, LargeCountersAreWrittenWholeAndExponentNotationReads)
 {
     CDeviceSettings r;
     r.m_devInfo.m_statistic.gas = 1234567;
-    const auto p = (dir / "exp.xset").string();
-    ASSERT_TRUE(writeSettingsRecord(p, r));
-    EXPECT_NE(slurp(p).find("m_devInfo.m_statistic.gas\t1234567\r\n"), std::string::npos);
+    EXPECT_NE(written("exp.xset", r).find("m_devInfo.m_statistic.gas\t1234567\r\n"), std::string::npos);
     CDeviceSettings back;
     std::string error;
-    ASSERT_TRUE(readSettingsRecord(p, back, error)) << error;
+    ASSERT_TRUE(readSettingsRecord((dir / "exp.xset").string(), back, error)) << error;
     EXPECT_EQ(back.m_devInfo.m_statistic.gas, 1234567u);
     ASSERT_TRUE(readSettingsRecord(withLine("m_devInfo.m_statistic.gas", "1.23457e+06"), back, error)) << error;
     EXPECT_EQ(back.m_devInfo.m_statistic.gas, 1234570u);
 }
 
-TEST_F(SettingsFile, KeyOrderDoesNotMatterAndLfOnlyLinesRead)
+// A number must be finite, and an integer field takes it truncated toward zero only when the field
+// can hold that; anything else, or a missing key, refuses the whole file with the key named.
+TEST_F(SettingsFile, MissingKeysAndValuesAFieldCannotHoldRefuseTheFile)
 {
-    const CDeviceSettings saved = unusualRecord();
-    const auto p = (dir / "order.xset").string();
-    ASSERT_TRUE(writeSettingsRecord(p, saved));
-    std::istringstream in(slurp(p));
-    std::vector<std::string> lines;
-    for (std::string l; std::getline(in, l);)
-        lines.push_back(l.substr(0, l.size() - 1)); // without the CR
-    std::string reversed;
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        reversed += *it + "\n";
-    CDeviceSettings loaded;
+    const std::pair<const char*, const char*> refused[] = {
+        {"m_advancedSetup.m_advancedFlags", nullptr}, {"m_base.m_sparkDivider", "1e300"},
+        {"m_base.m_sparkDivider", "256"},             {"m_base.m_sparkDivider", "-1"},
+        {"m_base.m_flags", "nan"},                    {"m_devInfo.m_flags1", "1e20"},
+        {"m_devInfo.m_statistic.modify", "65536"},    {"m_devInfo.m_version", "3e9"},
+        {"m_base.m_switchRPM", "inf"},                {"m_base.m_switchRPM", "-1e400"},
+    };
+    for (const auto& [key, value] : refused) {
+        SCOPED_TRACE(std::string(key) + " = " + (value ? value : "(missing)"));
+        CDeviceSettings r;
+        r.m_base.m_switchRPM = 2345;
+        std::string error;
+        EXPECT_FALSE(readSettingsRecord(withLine(key, value), r, error));
+        EXPECT_NE(error.find(key), std::string::npos) << error;
+        EXPECT_EQ(r.m_base.m_switchRPM, 2345);
+        EXPECT_EQ(r.m_timeStamp, "");
+    }
+    const std::pair<const char*, const char*> truncated[] = {
+        {"m_base.m_sparkDivider", "255.9"}, {"m_devInfo.m_version", "-2.7"}, {"m_base.m_flags", "-0.5"}};
+    for (const auto& [key, value] : truncated) {
+        CDeviceSettings r;
+        std::string error;
+        ASSERT_TRUE(readSettingsRecord(withLine(key, value), r, error)) << error;
+        EXPECT_EQ(findSettingsKey(key)->number(r), std::trunc(std::stod(value))) << key;
+    }
+    CDeviceSettings r;
     std::string error;
-    ASSERT_TRUE(readSettingsRecord(put("rev.xset", reversed), loaded, error)) << error;
-    for (const auto& key : settingsKeys())
-        ASSERT_EQ(key.text(loaded), key.text(saved)) << key.name();
-}
-
-TEST_F(SettingsFile, AMissingKeyFailsAndChangesNothing)
-{
-    const auto p = (dir / "missing.xset").string();
-    ASSERT_TRUE(writeSettingsRecord(p, unusualRecord()));
-    std::string text = slurp(p);
-    const auto at = text.find("m_advancedSetup.m_advancedFlags\t");
-    text.erase(at, text.find('\n', at) + 1 - at);
-    CDeviceSettings record;
-    record.m_base.m_switchRPM = 1500;
-    std::string error;
-    EXPECT_FALSE(readSettingsRecord(put("missing.xset", text), record, error));
-    EXPECT_NE(error.find("m_advancedSetup.m_advancedFlags"), std::string::npos);
-    EXPECT_EQ(record.m_base.m_switchRPM, 1500);
-    EXPECT_EQ(record.m_timeStamp, "");
-    EXPECT_FALSE(readSettingsRecord((dir / "none.xset").string(), record, error));
+    EXPECT_FALSE(readSettingsRecord((dir / "none.xset").string(), r, error));
 }
 
 TEST_F(SettingsFile, LineReaderRules)
 {
-    const std::string filler(511 - 5, 'x'); // "long\t" and this fill the first piece exactly
+    const std::string filler(CSettingsFile::kMaxLinePiece - 5, 'x'); // "long\t" and this fill the first piece
     const auto p = put("lines.xset", "m_base.m_flags\t\r\n"
                                      "dup\tfirst\r\n"
                                      "dup\tsecond\r\n"
@@ -169,8 +175,10 @@ TEST_F(SettingsFile, LineReaderRules)
                                      "bare\t");
     CSettingsFile f;
     ASSERT_TRUE(f.open(p, false));
-    const std::pair<const char*, const char*> found[] = {
-        {"m_base.m_flags", ""}, {"dup", "first"}, {"tabs", "a\tb"}, {"lf", "only"}, {"num", "  -12.5e1kPa"},
+    const std::pair<const char*, std::string> found[] = {
+        {"m_base.m_flags", ""}, {"dup", "first"}, {"tabs", "a\tb"},       {"lf", "only"},
+        {"long", filler},       {"num", "  -12.5e1kPa"},
+        {"hidden", "inside"}, // the rest of a long line counts as a line
     };
     for (const auto& [key, want] : found) {
         std::string v = "unset";
@@ -178,81 +186,38 @@ TEST_F(SettingsFile, LineReaderRules)
         EXPECT_EQ(v, want) << key;
     }
     std::string v;
-    ASSERT_TRUE(f.readString("long", v));
-    EXPECT_EQ(v, filler);
-    ASSERT_TRUE(f.readString("hidden", v)); // the rest of a long line counts as a line
-    EXPECT_EQ(v, "inside");
-    EXPECT_FALSE(f.readString("bare", v));     // nothing after the TAB, not even a line end
-    EXPECT_FALSE(f.readString("absent", v));
-    EXPECT_FALSE(f.readString("m_base", v));   // keys match whole
-    double d = 7;
-    EXPECT_TRUE(f.readNumber("m_base.m_flags", d));
-    EXPECT_EQ(d, 0);
-    EXPECT_TRUE(f.readNumber("num", d));
-    EXPECT_EQ(d, -125);
-    EXPECT_TRUE(f.readNumber("word", d));
-    EXPECT_EQ(d, 0);
+    for (const char* absent : {"bare", "absent", "m_base"}) // "bare": nothing after the TAB, not even a line end
+        EXPECT_FALSE(f.readString(absent, v)) << absent;
+    const std::pair<const char*, double> numbers[] = {{"m_base.m_flags", 0}, {"num", -125}, {"word", 0}};
+    for (const auto& [key, want] : numbers) {
+        double d = 7;
+        EXPECT_TRUE(f.readNumber(key, d));
+        EXPECT_EQ(d, want) << key;
+    }
 }
 
-TEST(SettingsFileNumbers, LeadingNumberAndWrittenNotation)
+TEST_F(SettingsFile, LeadingNumbersAndTheWrittenNotation)
 {
     const std::pair<const char*, double> cases[] = {
-        {"1200", 1200}, {"+3", 3},     {" \t0.5x", 0.5}, {"--5", 0}, {"0x1A", 0}, {"", 0},
-        {"1e-400", 0},  {"-7e2", -700}, {".25", 0.25},
+        {"1200", 1200}, {"+3", 3},       {" \t0.5x", 0.5}, {"--5", 0},         {"0x1A", 0},          {"", 0},
+        {"1e-400", 0},  {"-7e2", -700},  {".25", 0.25},    {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL},
     };
     for (const auto& [text, want] : cases)
         EXPECT_EQ(CSettingsFile::leadingNumber(text), want) << text;
-    EXPECT_EQ(CSettingsFile::leadingNumber("1e400"), HUGE_VAL);
-    EXPECT_EQ(CSettingsFile::leadingNumber("-1e400"), -HUGE_VAL);
     EXPECT_TRUE(std::isnan(CSettingsFile::leadingNumber("nan")));
 
     // writeNumber and the registry's number keys must write the same text.
-    const auto p = (fs::temp_directory_path() / ("tarvola-num-" + std::to_string(::getpid()) + ".xset")).string();
+    const auto p = (dir / "num.xset").string();
     const auto* key = findSettingsKey("m_base.m_switchRPM");
-    ASSERT_NE(key, nullptr);
     for (double value : {1200.0, 0.5, 0.004, 1234567.0, -0.1, 1e-7}) {
-        {
-            CSettingsFile f;
-            ASSERT_TRUE(f.open(p, true));
-            ASSERT_TRUE(f.writeNumber("k", value));
-            ASSERT_TRUE(f.close());
-        }
+        CSettingsFile f;
+        ASSERT_TRUE(f.open(p, true));
+        ASSERT_TRUE(f.writeNumber("k", value));
+        ASSERT_TRUE(f.close());
         CDeviceSettings r;
         r.m_base.m_switchRPM = value;
-        std::ifstream in(p, std::ios::binary);
-        std::string line((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_EQ(line, "k\t" + key->text(r) + "\r\n");
+        EXPECT_EQ(slurp(p), "k\t" + key->text(r) + "\r\n");
     }
-    fs::remove(p);
-}
-
-// Rule: a number must be finite, and an integer field takes it truncated toward zero only when the
-// field can hold that; anything else refuses the whole file with the key named.
-TEST_F(SettingsFile, ValuesAFieldCannotHoldRefuseTheFile)
-{
-    const std::pair<const char*, const char*> refused[] = {
-        {"m_base.m_sparkDivider", "1e300"},  {"m_base.m_sparkDivider", "256"},
-        {"m_base.m_sparkDivider", "-1"},     {"m_base.m_flags", "nan"},
-        {"m_devInfo.m_flags1", "1e20"},      {"m_devInfo.m_statistic.modify", "65536"},
-        {"m_devInfo.m_version", "3e9"},      {"m_base.m_switchRPM", "inf"},
-        {"m_base.m_switchRPM", "-1e400"},
-    };
-    for (const auto& [key, value] : refused) {
-        CDeviceSettings r;
-        r.m_base.m_switchRPM = 2345;
-        std::string error;
-        EXPECT_FALSE(readSettingsRecord(withLine(key, value), r, error)) << key << " " << value;
-        EXPECT_NE(error.find(key), std::string::npos) << error;
-        EXPECT_EQ(r.m_base.m_switchRPM, 2345);
-    }
-    CDeviceSettings r;
-    std::string error;
-    ASSERT_TRUE(readSettingsRecord(withLine("m_base.m_sparkDivider", "255.9"), r, error)) << error;
-    EXPECT_EQ(r.m_base.m_sparkDivider, 255);
-    ASSERT_TRUE(readSettingsRecord(withLine("m_devInfo.m_version", "-2.7"), r, error)) << error;
-    EXPECT_EQ(r.m_devInfo.m_version, -2);
-    ASSERT_TRUE(readSettingsRecord(withLine("m_base.m_flags", "-0.5"), r, error)) << error;
-    EXPECT_EQ(r.m_base.m_flags, 0);
 }
 
 TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileAndSaysSo)
@@ -265,8 +230,7 @@ TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileAndSaysSo)
     EXPECT_EQ(slurp(p), "old contents\r\n");
     fs::remove(blocker);
 
-    const auto underFile = (fs::path(p) / "sub" / "x.xset").string(); // a folder that cannot exist
-    EXPECT_FALSE(writeSettingsRecord(underFile, CDeviceSettings{}));
+    EXPECT_FALSE(writeSettingsRecord((fs::path(p) / "sub" / "x.xset").string(), CDeviceSettings{}));
     if (fs::exists("/dev/full")) {
         CSettingsFile f;
         ASSERT_TRUE(f.open("/dev/full", true));

@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
-#include "service/SettingsChange.h"
 #include "settings/SettingsPages.h"
 
 namespace tarvola {
 namespace {
+
+const SettingsPage* const kPages[] = {&petrolPage(), &gasPage(), &switchPage(), &advancedPage()};
 
 TEST(SettingsPages, ValueListsEndExactlyOnTheirLastValue)
 {
@@ -21,16 +23,91 @@ TEST(SettingsPages, ValueListsEndExactlyOnTheirLastValue)
     EXPECT_EQ(valueRange(0.0, 5.0, 0.1, 1).back().value, 5.0);
     EXPECT_TRUE(valueRange(1, 0, 1, 0).empty());
     EXPECT_TRUE(valueRange(0, 10, 0, 0).empty());
-    // Every list of every page ends at a stated value and holds no duplicate.
-    for (const SettingsPage* page : {&petrolPage(), &gasPage(), &switchPage(), &advancedPage()})
-        for (const auto& c : page->controls)
-            for (std::size_t i = 1; i < c.items.size(); ++i)
-                EXPECT_NE(c.items[i].value, c.items[i - 1].value) << c.handler;
     EXPECT_EQ(formatItemValue(0.25, 1), "0.3");
     EXPECT_EQ(formatItemValue(-2.5, 0), "-3");
     EXPECT_TRUE(itemMatches({0.8, 1, nullptr}, 0.75));
     EXPECT_FALSE(itemMatches({1.0, 1, nullptr}, 0.8));
     EXPECT_FALSE(itemMatches({1.0, 1, nullptr}, NAN));
+}
+
+// A picked value must show as picked, and may change only fields of the blocks its change writes:
+// a field of any other block would never reach the controller.
+TEST(SettingsPages, EveryPickedValueShowsAsPickedAndStaysInTheBlocksItWrites)
+{
+    using Same = bool (*)(const CDeviceSettings&, const CDeviceSettings&);
+    const std::pair<SettingsBlock, Same> parts[] = {
+        {SettingsBlock::Base, [](const auto& a, const auto& b) { return a.m_base == b.m_base; }},
+        {SettingsBlock::Adv, [](const auto& a, const auto& b) { return a.m_adv == b.m_adv; }},
+        {SettingsBlock::MainCorr, [](const auto& a, const auto& b) { return a.m_mainCorr == b.m_mainCorr; }},
+        {SettingsBlock::SetupTimes,
+         [](const auto& a, const auto& b) {
+             return a.m_setupTimes1 == b.m_setupTimes1 && a.m_setupTimes2 == b.m_setupTimes2 &&
+                    a.m_tableMask == b.m_tableMask;
+         }},
+        {SettingsBlock::SensorsSetup, [](const auto& a, const auto& b) { return a.m_sensorsSetup == b.m_sensorsSetup; }},
+        {SettingsBlock::AdvancedSetup,
+         [](const auto& a, const auto& b) { return a.m_advancedSetup == b.m_advancedSetup; }},
+    };
+    int picked = 0;
+    for (const SettingsPage* page : kPages) {
+        for (const auto& c : page->controls) {
+            for (std::size_t i = 0; i < c.items.size(); ++i) {
+                SCOPED_TRACE(std::string(c.handler) + " item " + std::to_string(i));
+                if (i > 0) {
+                    EXPECT_NE(c.items[i].value, c.items[i - 1].value) << "the same value twice";
+                }
+                CDeviceSettings before;
+                before.m_devInfo.m_injCount = 4;
+                CDeviceSettings s = before;
+                c.set(s, c.items[i].value);
+                EXPECT_TRUE(itemMatches(c.items[i], c.get(s))) << c.get(s);
+                for (const auto& [block, same] : parts) {
+                    if (std::find(c.blocks.begin(), c.blocks.end(), block) == c.blocks.end()) {
+                        EXPECT_TRUE(same(s, before)) << "changes block " << static_cast<int>(block);
+                    }
+                }
+                EXPECT_EQ(s.m_injMapTable, before.m_injMapTable);
+                EXPECT_EQ(s.m_devInfo.m_injCount, 4);
+                ++picked;
+            }
+        }
+    }
+    EXPECT_GT(picked, 100);
+}
+
+TEST(SettingsPages, FieldsThatChangeTogether)
+{
+    CDeviceSettings s;
+    // The top speed 8000 means no limit: the limit flag goes with it.
+    switchPage().find(2307)->set(s, 8000);
+    EXPECT_EQ(s.m_base.m_maxRPMLow, 7000);
+    EXPECT_EQ(s.m_base.m_flags & 0x02, 0);
+    switchPage().find(2307)->set(s, 6500);
+    EXPECT_EQ(s.m_base.m_maxRPMLow, 5500);
+    EXPECT_EQ(s.m_base.m_flags & 0x02, 0x02);
+    // Enrichment 0 also switches the enrichment off.
+    s.m_advancedSetup.m_advancedFlags |= 0x04;
+    advancedPage().find(2413)->set(s, 0);
+    EXPECT_EQ(s.m_advancedSetup.m_advancedFlags & 0x04, 0);
+    // Injector warming is two bits at once.
+    s.m_adv.m_flags = 0x01;
+    EXPECT_EQ(gasPage().find(2207)->get(s), 0.0);
+    gasPage().find(2207)->set(s, 1);
+    EXPECT_EQ(s.m_adv.m_flags, 0x03);
+    // A byte field takes the value truncated.
+    petrolPage().find(2101)->set(s, 3.9);
+    EXPECT_EQ(s.m_base.m_sparkDivider, 3);
+    // A fuel sensor with a preset brings its thresholds; one without changes only the type.
+    gasPage().find(2210)->set(s, 4);
+    EXPECT_EQ(s.m_sensorsSetup.m_fuelFull, 220);
+    const auto before = s.m_sensorsSetup;
+    gasPage().find(2210)->set(s, 2);
+    EXPECT_EQ(s.m_sensorsSetup.m_fuelFull, before.m_fuelFull);
+    EXPECT_EQ(s.m_sensorsSetup.m_fuelSensorType, 2);
+
+    EXPECT_TRUE(advancedPasswordMatches("quorintal583"));
+    EXPECT_FALSE(advancedPasswordMatches("quorintal583 "));
+    EXPECT_FALSE(advancedPasswordMatches("QUORINTAL583"));
 }
 
 TEST(SettingsPages, PetrolInjectionTypeFollowsTheInjectorCount)
@@ -47,92 +124,25 @@ TEST(SettingsPages, PetrolInjectionTypeFollowsTheInjectorCount)
     EXPECT_EQ(channelPatternType(bytes, 4), 0);
     bytes[0] = 3;
     EXPECT_EQ(channelPatternType(bytes, 4), -1);
-    const auto* type = petrolPage().find(2104);
     CDeviceSettings s;
     s.m_devInfo.m_injCount = 4;
     s.m_adv.m_channelBytes = bytes;
-    EXPECT_TRUE(std::isnan(type->get(s)));
-}
-
-TEST(SettingsPages, ControlsChangeTheirFieldsAndOnlyThose)
-{
-    CDeviceSettings s;
-    s.m_advancedSetup.m_advancedFlags = 0x15;
-    petrolPage().find(2103)->set(s, 1);  // TURBO
-    EXPECT_EQ(s.m_advancedSetup.m_advancedFlags, 0x55);
-    switchPage().find(2307)->set(s, 8000);
-    EXPECT_EQ(s.m_base.m_maxRPMLow, 7000);
-    EXPECT_EQ(s.m_base.m_flags & 0x02, 0);
-    switchPage().find(2307)->set(s, 6500);
-    EXPECT_EQ(s.m_base.m_maxRPMLow, 5500);
-    EXPECT_EQ(s.m_base.m_flags & 0x02, 0x02);
-    EXPECT_STREQ(switchPage().find(2307)->items.back().text, "Wyłączony");
-    switchPage().find(2310)->set(s, 500);
-    EXPECT_EQ(s.m_advancedSetup.m_advancedFlags & 0x02, 0);
-    // Enrichment 0 also switches the enrichment off.
-    s.m_advancedSetup.m_advancedFlags |= 0x04;
-    advancedPage().find(2413)->set(s, 0);
-    EXPECT_EQ(s.m_advancedSetup.m_advancedFlags & 0x04, 0);
-    // Injector warming is two bits at once.
-    s.m_adv.m_flags = 0x01;
-    EXPECT_EQ(gasPage().find(2207)->get(s), 0.0);
-    gasPage().find(2207)->set(s, 1);
-    EXPECT_EQ(s.m_adv.m_flags, 0x03);
-    // A byte field takes the value truncated.
-    petrolPage().find(2101)->set(s, 3.9);
-    EXPECT_EQ(s.m_base.m_sparkDivider, 3);
-    // Injector and fuel sensor presets.
-    gasPage().find(2201)->set(s, 5);
-    EXPECT_EQ(s.m_adv.m_pwm, 35);
-    EXPECT_EQ(s.m_adv.m_pwmOffset, 2.0);
-    EXPECT_EQ(s.m_adv.m_injectorWarmingImpulse, 0.5);
-    const auto other = injectorPreset(20);
-    EXPECT_EQ(other.pwm, 35);
-    EXPECT_EQ(other.pwmOffsetMs, 4.0);
-    gasPage().find(2210)->set(s, 4);
-    EXPECT_EQ(s.m_sensorsSetup.m_fuelRes, 2);
-    EXPECT_EQ(s.m_sensorsSetup.m_fuelFull, 220);
-    EXPECT_EQ(s.m_sensorsSetup.m_fuelQuarter, 70);
-    const auto before = s.m_sensorsSetup;
-    gasPage().find(2210)->set(s, 2);  // no preset: only the type changes
-    EXPECT_EQ(s.m_sensorsSetup.m_fuelFull, before.m_fuelFull);
-    EXPECT_EQ(s.m_sensorsSetup.m_fuelSensorType, 2);
+    EXPECT_TRUE(std::isnan(petrolPage().find(2104)->get(s)));
 }
 
 TEST(SettingsPages, FuelLampsCountFromTheThresholds)
 {
-    CSensorsSetup s;  // 130, 126, 117, 114
-    EXPECT_EQ(fuelLampsLit(131, s), 4);
-    EXPECT_EQ(fuelLampsLit(130, s), 3);
-    EXPECT_EQ(fuelLampsLit(120, s), 2);
-    EXPECT_EQ(fuelLampsLit(116, s), 1);
-    EXPECT_EQ(fuelLampsLit(114, s), 0);
+    CSensorsSetup s; // 130, 126, 117, 114
+    const std::pair<int, int> rising[] = {{131, 4}, {130, 3}, {120, 2}, {116, 1}, {114, 0}};
+    for (const auto& [level, lit] : rising)
+        EXPECT_EQ(fuelLampsLit(static_cast<std::uint8_t>(level), s), lit) << level;
     s.m_fuelFull = 45;
     s.m_fuelHgw = 140;
     s.m_fuelHalf = 180;
-    s.m_fuelQuarter = 230;  // a falling sensor
-    EXPECT_EQ(fuelLampsLit(40, s), 4);
-    EXPECT_EQ(fuelLampsLit(230, s), 0);
-    EXPECT_EQ(fuelLampsLit(200, s), 1);
-}
-
-TEST(SettingsPages, TheHandlersThatActWithoutAController)
-{
-    CSilentPrompt prompt;
-    CLPGDevice device(prompt);
-    ASSERT_FALSE(device.isConnected());
-    const auto before = device.m_settings.m_base;
-    EXPECT_EQ(applySettingChange(device, *switchPage().find(2301), 50), ChangeResult::NotConnected);
-    EXPECT_TRUE(device.m_settings.m_base == before);
-    for (int id : {2401, 2405, 2406, 2411})
-        EXPECT_FALSE(advancedPage().find(id)->needsConnection) << id;
-    EXPECT_FALSE(petrolPage().find(2104)->needsConnection);
-    EXPECT_FALSE(gasPage().find(2204)->needsConnection);
-    EXPECT_TRUE(gasPage().find(2204)->endsWithReset);
-    EXPECT_TRUE(petrolPage().find(2105)->endsWithReset);
-    EXPECT_TRUE(advancedPasswordMatches("quorintal583"));
-    EXPECT_FALSE(advancedPasswordMatches("quorintal583 "));
-    EXPECT_FALSE(advancedPasswordMatches("QUORINTAL583"));
+    s.m_fuelQuarter = 230; // a falling sensor
+    const std::pair<int, int> falling[] = {{40, 4}, {230, 0}, {200, 1}};
+    for (const auto& [level, lit] : falling)
+        EXPECT_EQ(fuelLampsLit(static_cast<std::uint8_t>(level), s), lit) << level;
 }
 
 } // namespace

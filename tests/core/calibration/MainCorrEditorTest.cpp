@@ -1,34 +1,21 @@
-// The per-cylinder corrections: visibility and enabling, spin steps and their bounds, and the apply
-// timer that turns a burst of steps into one block write.
+// The per-cylinder corrections: visibility and enabling, spin steps and their bounds, and what an
+// apply takes from the texts.
 
-#include <gtest/gtest.h>
-
-#include "core/link/ScriptedPort.h"
-#include "device/CLPGDevice.h"
 #include "calibration/MainCorrEditor.h"
+#include "core/device/ScriptedDevice.h"
 
 using namespace tarvola;
-using namespace std::chrono_literals;
+using namespace tarvola::test;
 
 namespace {
 
-struct Boxes : CSilentPrompt {
-    std::vector<std::string> errors;
-    void error(const std::string& t) override { errors.push_back(t); }
-};
-
-struct MainCorr : ::testing::Test {
-    Boxes prompt;
-    test::ScriptedPort* port = new test::ScriptedPort;
-    CLPGDevice device{prompt, LinkTiming{}, AppConfig("/nonexistent/x.conf"), std::unique_ptr<CSerialPort>(port)};
-    SteadyClock::time_point now{};
-
+struct MainCorr : ScriptedDevice {
     void SetUp() override
     {
         device.setConnected(true);
         device.m_settings.m_devInfo.m_injCount = 4;
     }
-    CMainCorrEditor editor() { return CMainCorrEditor(device, [this] { return now; }); }
+    CMainCorrEditor editor() { return CMainCorrEditor(device); }
     static std::vector<std::string> texts(const CMainCorrEditor& e)
     {
         std::vector<std::string> out;
