@@ -6,12 +6,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
-#include <QTimer>
 #include <csignal>
 #include <sys/types.h>
 
 #include "app/CAboutDlg.h"
-#include "app/CVeldranixApp.h"
 #include "app/DataFolder.h"
 #include "gui/GuiFixture.h"
 
@@ -127,35 +125,6 @@ private slots:
             QCOMPARE(p.exitStatus(), QProcess::CrashExit);
             QVERIFY(waitFor([&] { return !alive(sim); }, 5000));
         }
-    }
-
-    // Inside the running main loop a stop signal takes the close box's way out: polling stopped,
-    // port closed, and the virtual controller reaped with the application.
-    void stopSignalInTheMainLoopClosesLikeTheCloseBox()
-    {
-        AppOptions options;
-        options.simulate = true;
-        options.simArgs = {"--warm"};
-        qint64 sim = 0;
-        {
-            CVeldranixApp app(options);
-            QString error;
-            QVERIFY2(app.start(error), qPrintable(error));
-            QVERIFY(waitFor([&] { return app.doc()->pollingOn(); }));
-            sim = simChildOf(QCoreApplication::applicationPid());
-            QVERIFY(sim != 0);
-            QTimer watchdog;  // a signal that never arrives fails here instead of hanging the suite
-            watchdog.setSingleShot(true);
-            connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-            watchdog.start(15000);
-            ::raise(SIGHUP);
-            QCOMPARE(app.exec(), 0);
-            QCOMPARE(app.stopSignal(), SIGHUP);
-            QVERIFY(!app.frame()->isVisible());
-            QVERIFY(!app.doc()->pollingOn());
-            QVERIFY(!app.doc()->port().isOpen());
-        }
-        QVERIFY(procStat(sim).isEmpty());
     }
 
     // In every language the about box names the program, its version and the documentation folder,

@@ -73,16 +73,6 @@ private slots:
         check(CPasswdDlgTexts());
         for (const SettingsPage* p : {&petrolPage(), &gasPage(), &switchPage(), &advancedPage()})
             check(CSettingsPageTexts(*p));
-        setCurrentLanguage(Lang::English);
-        QCOMPARE(CViewTexts().text(viewids::BtnAuto), std::string("Auto"));
-        bool raised = false;
-        try {
-            (void)CViewTexts().text(4242);
-        } catch (const CLangError& e) {
-            raised = e.code() == 6;
-        }
-        QVERIFY(raised);
-        setCurrentLanguage(Lang::Polish);
     }
 
     void languageDialogOffersThirteenLanguages()
