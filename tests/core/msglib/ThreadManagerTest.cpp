@@ -1,7 +1,6 @@
 #include "ThreadTestSupport.h"
 
 #include <memory>
-#include <vector>
 
 using namespace tarvola;
 using namespace tarvola::test;
@@ -126,37 +125,4 @@ TEST(ThreadManagerTest, SameObjectRunsAgainOnceItsEarlierRunEnded)
     EXPECT_TRUE(waitUntil([&] { return manager.count() == 1; }));
     EXPECT_EQ(worker.runs.load(), 20);
     manager.stop();
-}
-
-TEST(ThreadManagerTest, StressManyShortWorkersAddedConcurrently)
-{
-    constexpr int kAdders = 4;
-    constexpr int kEach = 50;
-    CThreadManager manager;
-    CMutex shared;
-    std::atomic<int> done{0};
-    std::vector<std::unique_ptr<LockingWorker>> workers[kAdders];
-    std::vector<std::thread> adders;
-    for (auto& own : workers) {
-        adders.emplace_back([&] {
-            for (int i = 0; i < kEach; ++i) {
-                own.push_back(std::make_unique<LockingWorker>(shared, done));
-                manager.add(own.back().get());
-            }
-        });
-    }
-    // Some workers end and are reaped while the others are still being added; from here on the
-    // rest wait for the lock until stop() lends it to them.
-    EXPECT_TRUE(waitUntil([&] { return done.load() > 0; }));
-    shared.lock();
-    for (auto& a : adders)
-        a.join();
-    {
-        Watchdog dog("stop() with workers waiting for the caller's lock");
-        manager.stop(&shared);
-    }
-    EXPECT_FALSE(lockableElsewhere(shared));
-    shared.unlock();
-    EXPECT_EQ(done.load(), kAdders * kEach);
-    EXPECT_EQ(manager.count(), 1u);
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "settings/BlockCodecs.h"
@@ -229,30 +230,24 @@ TEST(BlockCodecs, AbsurdValuesSaturate)
 
 TEST(BlockCodecs, MapCellsTravelAsPercentPlus100)
 {
+    // row, column, record value, byte, read back; whatever byte a controller holds is kept: -100 .. 155
+    const std::tuple<int, int, double, std::uint8_t, double> cells[] = {
+        {0, 0, -50, 50, -50}, {0, 1, 50, 150, 50},    {1, 2, 7.9, 107, 7},
+        {18, 14, -3, 97, -3}, {0, 3, -100, 0, -100}, {0, 4, 155, 255, 155}};
     CDeviceSettings s;
-    s.m_injMapTable[0][0] = -50;
-    s.m_injMapTable[0][1] = 50;
-    s.m_injMapTable[1][2] = 7.9; // truncated
-    s.m_injMapTable[18][14] = -3;
+    for (const auto& [row, column, value, byte, readBack] : cells)
+        s.m_injMapTable[row][column] = value;
     s.m_corrMap.m_flags = 0x81;
     MapBlock block{};
     encodeMap(s, block);
-    EXPECT_EQ(block[0], 50);
-    EXPECT_EQ(block[1], 150);
     EXPECT_EQ(block[2], 100);
-    EXPECT_EQ(block[15 * 1 + 2], 107);
-    EXPECT_EQ(block[15 * 18 + 14], 97);
     EXPECT_EQ(block[285], 0x81);
     EXPECT_EQ(storedMapCheckValue(block), mapCheckValue(block));
-
-    // Whatever byte a controller holds is kept as it came: -100 .. 155.
-    block[3] = 0;
-    block[4] = 255;
     CDeviceSettings back;
     decodeMap(block, back);
-    const std::pair<std::pair<int, int>, double> cells[] = {{{0, 0}, -50}, {{0, 1}, 50},  {{1, 2}, 7},
-                                                            {{18, 14}, -3}, {{0, 3}, -100}, {{0, 4}, 155}};
-    for (const auto& [at, value] : cells)
-        EXPECT_EQ(back.m_injMapTable[at.first][at.second], value) << at.first << "/" << at.second;
+    for (const auto& [row, column, value, byte, readBack] : cells) {
+        EXPECT_EQ(block[15 * row + column], byte) << row << "/" << column;
+        EXPECT_EQ(back.m_injMapTable[row][column], readBack) << row << "/" << column;
+    }
     EXPECT_EQ(back.m_corrMap.m_flags, 0x81);
 }
