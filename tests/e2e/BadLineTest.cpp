@@ -20,20 +20,18 @@ TEST_F(SimLink, CommandsGetThroughAnOccasionallyNoisyLine)
 
 TEST_F(SimLink, EverySpoiledReplyIsAFailedAttempt)
 {
-    LinkTiming t = quickTiming();
-    t.attempts = 2;
-    t.readTimeoutConstantMs = 100;
     for (auto fault : {sim::Fault::Corrupt, sim::Fault::BadStart, sim::Fault::Truncate, sim::Fault::Noise,
                        sim::Fault::Silent}) {
-        start({}, t);
+        SCOPED_TRACE(sim::faultName(fault));
+        start({}, failFast());
         sim->setFault(fault, 0.0, 0);
         device->m_settings.m_devInfo.m_statistic = {1, 2, 3};
-        EXPECT_FALSE(device->readStatistics()) << sim::faultName(fault);
+        EXPECT_FALSE(device->readStatistics());
         EXPECT_EQ(device->m_settings.m_devInfo.m_statistic.gas, 1u);
-        EXPECT_EQ(sim->received().size(), 2u) << sim::faultName(fault);
+        EXPECT_EQ(sim->received().size(), 2u);
         // The line recovers as soon as the controller does.
         sim->setFault(sim::Fault::None, 0.0, -1);
-        EXPECT_TRUE(device->readStatistics()) << sim::faultName(fault);
+        EXPECT_TRUE(device->readStatistics());
         TearDown();
     }
 }
