@@ -16,30 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The requests as steps: "c<sub>" for control requests (live polls left out, they only pace the
-// petrol wait), "map" for the memory traffic of the map block, "w<code>" for block writes; a repeated
-// request counts once.
-std::vector<std::string> steps(const std::vector<std::vector<std::uint8_t>>& frames)
-{
-    std::vector<std::string> out;
-    for (const auto& f : frames) {
-        if (f.size() < 5)
-            continue;
-        std::string s;
-        if (f[3] == 2 && f[4] == 6)
-            continue;
-        if (f[3] == 5 || (f[3] == 2 && f[4] == 11))
-            s = "map";
-        else if (f[3] == 2)
-            s = "c" + std::to_string(f[4]);
-        else
-            s = "w" + std::to_string(f[3]);
-        if (out.empty() || out.back() != s)
-            out.push_back(s);
-    }
-    return out;
-}
-
 const std::vector<std::string> kLoadOrder{"c2", "w3", "w4", "w15", "w7", "map", "w26", "w9", "c2", "c10"};
 const std::vector<std::string> kFactoryOrder{"c2", "w3", "w4", "w15", "w7", "c20", "c19", "w9", "w26", "c2", "c10"};
 
@@ -75,7 +51,7 @@ TEST_F(CompleteWrite, LoadWritesInLoadOrderAndKeepsTheControllersOwnFields)
 
     const auto outcome = loadSettings(*device, file);
     ASSERT_EQ(outcome.result, ActionResult::Done) << outcome.message;
-    EXPECT_EQ(steps(frames()), kLoadOrder);
+    EXPECT_EQ(steps(), kLoadOrder);
     const auto& live = device->m_settings;
     EXPECT_EQ(live.m_base.m_switchRPM, 1800);
     EXPECT_EQ(live.m_advancedSetup.m_advancedFlags, 0x11);
@@ -104,7 +80,7 @@ TEST_F(CompleteWrite, FactorySettingsAskFirstThenWriteInFactoryOrder)
     prompt.messages.clear();
     const auto outcome = restoreFactorySettings(*device);
     ASSERT_EQ(outcome.result, ActionResult::Done) << outcome.message;
-    EXPECT_EQ(steps(frames()), kFactoryOrder);
+    EXPECT_EQ(steps(), kFactoryOrder);
     EXPECT_EQ(prompt.messages, std::vector<std::string>{translate("Czy chcesz przywrócić ustawienia fabryczne?")});
     EXPECT_EQ(device->m_settings.m_advancedSetup, CAdvancedSetup{}); // whole, bit 0 and service time too
 }
@@ -139,7 +115,7 @@ TEST_F(CompleteWrite, TheFirstFailingStepEndsTheWrite)
         EXPECT_EQ(outcome.result, ActionResult::Failed);
         EXPECT_EQ(outcome.failedStep, c.step) << stepName(outcome.failedStep);
         const auto& order = c.factory ? kFactoryOrder : kLoadOrder;
-        EXPECT_EQ(steps(frames()), std::vector<std::string>(order.begin(), order.begin() + static_cast<long>(c.sentSteps)));
+        EXPECT_EQ(steps(), std::vector<std::string>(order.begin(), order.begin() + static_cast<long>(c.sentSteps)));
         EXPECT_EQ(prompt.messages.back().rfind(translate(c.message), 0), 0u) << prompt.messages.back();
         if (c.sentSteps == 0) {
             EXPECT_EQ(device->m_settings.m_base.m_switchRPM, 2500);

@@ -120,6 +120,24 @@ protected:
             n += f.size() > 4 && f[3] == code && (sub < 0 || f[4] == sub);
         return n;
     }
+    // The requests since the last clear as steps: "c<sub>" for control requests, "map" for the memory
+    // traffic of the map block, "w<code>" for the rest; live polls are left out (they only pace the
+    // waits) and a repeated request counts once.
+    std::vector<std::string> steps() const
+    {
+        std::vector<std::string> out;
+        for (const auto& f : frames()) {
+            const bool control = f[3] == 2;
+            if (control && f[4] == 6)
+                continue;
+            const auto s = f[3] == 5 || (control && f[4] == 11) ? "map"
+                           : control                             ? "c" + std::to_string(f[4])
+                                                                 : "w" + std::to_string(f[3]);
+            if (out.empty() || out.back() != s)
+                out.push_back(s);
+        }
+        return out;
+    }
     // The frames the controller received since the last clear.
     std::vector<std::vector<std::uint8_t>> frames() const
     {
@@ -130,19 +148,9 @@ protected:
     }
 };
 
-// A control request frame as it must appear on the wire: sub-code, big-endian argument, checksum.
-inline std::vector<std::uint8_t> controlFrame(std::uint8_t sub, std::uint16_t arg = 0)
-{
-    std::vector<std::uint8_t> f{0xAA, 0x55, 6, 2, sub, 0, static_cast<std::uint8_t>(arg >> 8),
-                                static_cast<std::uint8_t>(arg & 0xFF), 0, 0};
-    const unsigned sum = 6 + 2 + sub + (arg >> 8) + (arg & 0xFF) + 1;
-    f.push_back(static_cast<std::uint8_t>(sum >> 8));
-    f.push_back(static_cast<std::uint8_t>(sum & 0xFF));
-    return f;
-}
-
-// A raw reply frame around this payload, its 16-bit fields as given.
-inline std::vector<std::uint8_t> replyFrame(std::uint8_t code, const std::vector<std::uint8_t>& payload)
+// A frame as it travels: start pair, length, code, the payload with its 16-bit fields as given, and
+// the big-endian checksum.
+inline std::vector<std::uint8_t> frameOf(std::uint8_t code, const std::vector<std::uint8_t>& payload)
 {
     std::vector<std::uint8_t> f(payload.size() + 6);
     f[0] = 0xAA;
@@ -156,6 +164,12 @@ inline std::vector<std::uint8_t> replyFrame(std::uint8_t code, const std::vector
     f[f.size() - 2] = static_cast<std::uint8_t>(sum >> 8);
     f[f.size() - 1] = static_cast<std::uint8_t>(sum & 0xFF);
     return f;
+}
+
+// A control request: sub-code and big-endian argument.
+inline std::vector<std::uint8_t> controlFrame(std::uint8_t sub, std::uint16_t arg = 0)
+{
+    return frameOf(2, {sub, 0, static_cast<std::uint8_t>(arg >> 8), static_cast<std::uint8_t>(arg & 0xFF), 0, 0});
 }
 
 } // namespace tarvola::test
