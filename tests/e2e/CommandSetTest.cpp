@@ -142,15 +142,12 @@ TEST_F(SimLink, FirmwareBlocksSkipTheBootLoaderAndStopAtTheTopOfTheFlash)
     EXPECT_EQ(sim->firmwareWordAddresses(), expected);
     // Block at word 4096 carries image bytes from offset 8192.
     const auto third = frames()[3];
-    EXPECT_EQ(third[3], 251);
-    EXPECT_EQ(third[4], 0x00);
-    EXPECT_EQ(third[5], 0x10);
-    EXPECT_EQ(third[6], static_cast<std::uint8_t>(8192 / 128));
+    EXPECT_EQ(std::vector<std::uint8_t>(third.begin() + 3, third.begin() + 7), (std::vector<std::uint8_t>{251, 0x00, 0x10, 64}));
 }
 
 // Both kinds of controller: the plain one sends its point maps little-endian, the variant asks with
 // its own sub-codes and sends them big-endian; either way the totals agree with the counts.
-TEST_F(SimLink, PlainAndVariantControllersPollAndSendTheirPointMaps)
+TEST_F(SimLink, PlainAndVariantControllersPollAndSendTheirPointMapsAndRefuseWhatDoesNotFit)
 {
     struct Case {
         std::uint8_t variant, petrolSub, gasSub, pollSub;
@@ -175,19 +172,14 @@ TEST_F(SimLink, PlainAndVariantControllersPollAndSendTheirPointMaps)
         EXPECT_LT(rpm, 1200);
         TearDown();
     }
-    // A plain device asking a variant controller with the plain sub-code is refused.
+    // Replies that do not fit are refused: a plain poll to the variant, a point map one byte short.
     sim::SimOptions o;
     o.variant = 0x21;
-    start(o);
+    start(o, failFast(1));
     device->m_settings.m_devInfo.m_deviceID = 0;
     DiagPayload s{};
     EXPECT_EQ(device->pollDiagnostics(s), PollStatus::UnexpectedReply);
-}
-
-TEST_F(SimLink, PointMapRepliesOfTheWrongLengthAreRejected)
-{
-    start({}, failFast(1));
-    sim->injectRawReply(replyFrame(19, std::vector<std::uint8_t>(187, 0)));
+    sim->injectRawReply(frameOf(19, std::vector<std::uint8_t>(187, 0)));
     CPointMap map;
     map.total = 99;
     EXPECT_FALSE(device->readPetrolMap(map));
