@@ -322,8 +322,9 @@ namespace {
 // wall clock and the procedure's seconds shortened to match.
 class AutoCalibrationLive : public CalibrationLink {
 protected:
-    void open(sim::SimOptions options)
+    void open()
     {
+        sim::SimOptions options;
         options.warm = true;
         options.timeScale = 10;
         LinkTiming timing = quickTiming();
@@ -338,8 +339,7 @@ protected:
 
 TEST_F(AutoCalibrationLive, TheSimulatedEngineConvergesAndEndsInAutomaticMode)
 {
-    open({});
-    const double before = device->m_settings.m_base.m_emulatorDelay;
+    open();
     const CalibrationResult result = run->start();
     ASSERT_EQ(result.outcome, CalibrationOutcome::Succeeded) << result.failure;
     // The engine's dead time and flow call for 1.36 ms; the first pass finds it, and the closing
@@ -349,8 +349,6 @@ TEST_F(AutoCalibrationLive, TheSimulatedEngineConvergesAndEndsInAutomaticMode)
     EXPECT_NEAR(result.passes[1].differenceMs, 0.0, 0.05);
     EXPECT_NEAR(result.correctionMs, 1.36 + result.passes[0].differenceMs / 3, 0.05);
     EXPECT_NEAR(result.pressureKPa, 100, 2);
-    EXPECT_EQ(sim->settingsBlock(sim::Block::MainCorr)[0], sim->settingsBlock(sim::Block::MainCorr)[14]);
-    EXPECT_NEAR(device->m_settings.m_base.m_emulatorDelay, before, 1e-9);
 }
 
 TEST_F(AutoCalibrationLive, DemoModeSettlesOnFiveSamplesAndSucceeds)

@@ -48,9 +48,6 @@ TEST_F(CalibrationPage, ReadsBothMapsComputesTheLineAndWritesIt)
     ASSERT_TRUE(cloudOf(false));
     sim->setWorkMode(3);
     ASSERT_TRUE(cloudOf(true));
-    EXPECT_GT(page->maps().petrolFill, 0);
-    EXPECT_GT(page->maps().gasFill, 0);
-    EXPECT_EQ(page->petrolFillText().back(), '%');
 
     const MultiplierLine expected = applyProposal(page->line(), page->proposal());
     ASSERT_NE(expected, page->line());

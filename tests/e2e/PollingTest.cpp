@@ -1,10 +1,6 @@
 // The live polling thread against the virtual controller: its pace, its failure rules, its ways
 // out and its recording.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "SimFixture.h"
 #include "monitor/CDiagFile.h"
 #include "device/CDiagInputThread.h"
@@ -27,15 +23,9 @@ bool onlyTheReaperLeft()
 
 struct Polling : SimLink {
     LostCounter listener;
-    std::string recording = (std::filesystem::temp_directory_path() /
-                             ("tarvola-poll-" + std::to_string(::getpid()) + ".osc")).string();
+    std::string recording = (scratch() / "poll.osc").string();
 
     void SetUp() override { resetDiagFailureCountForTesting(); }
-    void TearDown() override
-    {
-        SimLink::TearDown();
-        std::filesystem::remove(recording);
-    }
     // Quick failures: a silent controller costs about 120 ms a poll.
     void startQuick()
     {
@@ -102,7 +92,7 @@ TEST_F(Polling, OnlyPollRepliesBecomeSamplesCutToTheirLength)
         SCOPED_TRACE(isLong ? "long reply" : "failures and another reply");
         startQuick();
         sim->dropNext(isLong ? 0 : 5);
-        sim->injectRawReply(isLong ? replyFrame(1, longer) : replyFrame(3, other));
+        sim->injectRawReply(isLong ? frameOf(1, longer) : frameOf(3, other));
         ASSERT_TRUE(device->startDiagnostics());
         ASSERT_TRUE(samplesAtLeast(2));
         device->stopDiagnostics();
