@@ -351,6 +351,17 @@ TEST_F(AutoCalibrationLive, TheSimulatedEngineConvergesAndEndsInAutomaticMode)
     EXPECT_NEAR(result.pressureKPa, 100, 2);
 }
 
+TEST_F(AutoCalibrationLive, AnEngineThatStallsWhileSettlingEndsTheRunOnPetrol)
+{
+    open();
+    sim->setStallAfterPolls(60);
+    const CalibrationResult result = run->start();
+    EXPECT_EQ(result.outcome, CalibrationOutcome::Failed);
+    EXPECT_TRUE(result.engineStopped);
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{kAtIdle});
+    EXPECT_TRUE(eventually([&] { return sim->workMode() == ModePetrol; })) << sim->workMode();
+}
+
 TEST_F(AutoCalibrationLive, DemoModeSettlesOnFiveSamplesAndSucceeds)
 {
     LinkTiming timing = quickTiming();

@@ -67,6 +67,19 @@ TEST_F(ObdLink, OpeningEnablesWhatTheCarSupportsAndLiveValuesFollowTheEngine)
     }
     EXPECT_NEAR(std::stod(e[0].text), 35, 15) << "the engine's manifold pressure";
     EXPECT_EQ(session->live().batchSize(), 5) << "a quick car keeps the batch";
+
+    // A single request for any parameter the car has: the engine speed, high byte first, in quarters.
+    std::array<std::uint8_t, 20> one{};
+    for (std::size_t at : {0u, 4u, 8u})
+        putU32(one, at, 0x7E0);
+    one[12] = 2;
+    one[13] = 1;
+    one[14] = 0x0C;
+    std::vector<std::uint8_t> reply;
+    ASSERT_TRUE(device->busRequest(one, reply));
+    ASSERT_GE(reply.size(), 2u + 4u + 5u);
+    EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 7, reply.begin() + 9), (std::vector<std::uint8_t>{0x41, 0x0C}));
+    EXPECT_NEAR(((reply[9] << 8) | reply[10]) / 4.0, 800, 100);
 }
 
 TEST_F(ObdLink, SlowOrFailedExchangesDropTheBatchToOne)
