@@ -1,7 +1,6 @@
 // Map edits and per-cylinder corrections against the virtual controller: what reaches its map, the
-// store and the record, one write per burst of steps, the marker of a live sample.
+// store and the record, and one write per burst of steps.
 
-#include "FuelMap.h"
 #include "SimFixture.h"
 #include "calibration/MainCorrEditor.h"
 #include "calibration/MapGridModel.h"
@@ -74,34 +73,4 @@ TEST_F(MapEditLink, ABurstOfCorrectionStepsIsWrittenOnce)
     const auto block = sim->settingsBlock(sim::Block::MainCorr);
     for (std::size_t i = 0; i < 8; ++i)
         EXPECT_EQ((block[2 * i] << 8) | block[2 * i + 1], 275) << i;
-}
-
-TEST_F(MapEditLink, TheMarkerFollowsALiveSample)
-{
-    start();
-    sim->setEngineRunning(true);
-    sim->setEngineTarget(2600, 60);
-    const DiagContext context = contextFrom(device->m_settings);
-    CDiag sample;
-    OperatingPoint point;
-    ASSERT_TRUE(eventually(
-        [&] {
-            sample = poll();
-            point = operatingPointOf(sample, context);
-            return std::abs(point.rpm - 2600) <= 60;
-        },
-        50ms))
-        << point.rpm;
-
-    // The grid marks the cell the controller itself would pick, in whole and half milliseconds.
-    device->diagData().setContext(context);
-    device->diagData().append(sample);
-    CMapGridModel grid(*device, clock);
-    for (std::uint8_t flags : {0, 1}) {
-        device->m_settings.m_corrMap.m_flags = flags;
-        ASSERT_TRUE(grid.refreshOperatingPoint());
-        int row = -1, column = -1;
-        sim::FuelMap::cellFor(point.rpm, point.timeMs, flags != 0, row, column);
-        EXPECT_EQ(grid.markedCell(), (MapCell{column, row})) << int(flags);
-    }
 }
