@@ -1,10 +1,8 @@
 // The calibration page's commands against the virtual controller: the point maps read and sorted,
 // "Oblicz nastawy" writing the line it computes, the gas-map question, the petrol-map lock, and the
-// line write timer collecting a burst of chart edits into one write.
+// line write timer collecting a burst of chart edits into one write or retrying a failed one.
 
 #include <gtest/gtest.h>
-
-#include <thread>
 
 #include "SimFixture.h"
 #include "calibration/CMultiplierCalibration.h"
@@ -23,7 +21,7 @@ protected:
     void open(sim::SimOptions options = {})
     {
         options.warm = true;
-        start(options);
+        start(options, failFast(14, 100));
         page = std::make_unique<CMultiplierCalibration>(*device, [this] { return now; });
         CMultiplierCalibration::setPetrolMapLocked(false);
     }
@@ -33,58 +31,54 @@ protected:
         page.reset();
         SimLink::TearDown();
     }
-    // Frames of one code (and, for control requests, one sub-code) since the last clear.
-    int count(std::uint8_t code, int sub = -1) const
-    {
-        int n = 0;
-        for (const auto& f : frames())
-            if (f.size() > 4 && f[3] == code && (sub < 0 || f[4] == sub))
-                ++n;
-        return n;
-    }
     std::vector<std::uint8_t> setupTimes() const { return sim->settingsBlock(sim::Block::SetupTimes); }
 };
 
 } // namespace
 
+// The engine fills the petrol map at idle, then the gas map; the page sorts both into clouds, and
+// "Oblicz nastawy" writes the line they propose. A write that fails is retried once by the line timer.
 TEST_F(CalibrationPage, ReadsBothMapsComputesTheLineAndWritesIt)
 {
     open();
-    // Let the engine fill the petrol map at idle, then the gas map.
-    std::this_thread::sleep_for(600ms);
+    const auto cloudOf = [&](bool gas) {
+        return eventually([&] { return page->readMaps() && !(gas ? page->maps().gasCloud() : page->maps().petrolCloud()).empty(); },
+                          50ms);
+    };
+    ASSERT_TRUE(cloudOf(false));
     sim->setWorkMode(3);
-    std::this_thread::sleep_for(600ms);
-
-    ASSERT_TRUE(page->readMaps());
-    EXPECT_GT(page->maps().petrolFill, 0);
-    EXPECT_GT(page->maps().gasFill, 0);
-    EXPECT_FALSE(page->maps().petrolCloud().empty());
-    EXPECT_FALSE(page->maps().gasCloud().empty());
-    EXPECT_EQ(page->petrolFillText().back(), '%');
+    ASSERT_TRUE(cloudOf(true));
 
     const MultiplierLine expected = applyProposal(page->line(), page->proposal());
+    ASSERT_NE(expected, page->line());
     sim->clearReceived();
-    prompt.answer = false;  // keep the gas map
-    EXPECT_TRUE(page->createLine());
+    sim->dropNext(quickTiming().attempts); // every attempt of the write goes unanswered
+    prompt.answer = false;                 // keep the gas map
+    EXPECT_FALSE(page->createLine());
     EXPECT_EQ(page->line(), expected);
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_NE(prompt.messages[0].find("Czy chcesz skasować mapę gazową?"), std::string::npos);
+    EXPECT_TRUE(page->lineWriteTimer().running());
+    now += 1500ms;
+    sim->clearReceived();
+    EXPECT_TRUE(page->tick());
     const auto block = setupTimes();
     for (std::size_t j = 0; j < kSetupTimesCount; ++j)
         EXPECT_EQ(block[j], static_cast<std::uint8_t>(expected[j] + 100)) << j;
     EXPECT_EQ(count(7), 1);
     EXPECT_EQ(count(2, 29), 0);
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_NE(prompt.messages[0].find("Czy chcesz skasować mapę gazową?"), std::string::npos);
 
     // Yes erases the gas map and reads both maps again.
     sim->clearReceived();
     prompt.answer = true;
-    page->createLine();
+    EXPECT_TRUE(page->createLine());
+    EXPECT_EQ(count(7), 1);
     EXPECT_EQ(count(2, 29), 1);
     EXPECT_EQ(count(2, 30), 1);
     EXPECT_EQ(count(2, 31), 1);
 }
 
-TEST_F(CalibrationPage, PetrolMapLockAndBusyFlagRefuseTheCommands)
+TEST_F(CalibrationPage, PetrolMapLockBusyFlagAndAFailedEraseRefuseTheCommands)
 {
     open();
     CMultiplierCalibration::setPetrolMapLocked(true);
@@ -107,15 +101,11 @@ TEST_F(CalibrationPage, PetrolMapLockAndBusyFlagRefuseTheCommands)
     EXPECT_FALSE(page->createLine());
     EXPECT_TRUE(frames().empty());
     EXPECT_TRUE(prompt.messages.empty());
-}
 
-TEST_F(CalibrationPage, EraseFailureIsReported)
-{
-    open();
+    page->setBusy(false);
     sim->ignoreControlRequest(28);
     page->clearPetrolMap();
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0], "Nie powiodło się ustawienie urządzenia!");
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{"Nie powiodło się ustawienie urządzenia!"});
 }
 
 TEST_F(CalibrationPage, ChartEditsAreWrittenOnceAfterTheBurst)
@@ -143,28 +133,10 @@ TEST_F(CalibrationPage, ChartEditsAreWrittenOnceAfterTheBurst)
     EXPECT_FALSE(page->lineWriteTimer().running());
 }
 
-TEST_F(CalibrationPage, FailedLineWriteIsRetriedOnceByTheTimer)
-{
-    open();
-    std::this_thread::sleep_for(300ms);
-    ASSERT_TRUE(page->readMaps());
-    sim->clearReceived();
-    sim->dropNext(quickTiming().attempts);  // every attempt of the write goes unanswered
-    prompt.answer = false;
-    EXPECT_FALSE(page->createLine());
-    EXPECT_TRUE(page->lineWriteTimer().running());
-    now += 1500ms;
-    EXPECT_TRUE(page->tick());
-    EXPECT_EQ(setupTimes()[0], static_cast<std::uint8_t>(page->line()[0] + 100));
-}
-
 TEST_F(CalibrationPage, LiveSamplesMoveTheLivePointEveryThirdSample)
 {
     open();
-    DiagPayload payload{};
-    ASSERT_EQ(device->pollDiagnostics(payload), PollStatus::Read);
-    CDiag sample;
-    std::copy(payload.begin(), payload.end(), sample.m_bytes.begin());
+    const CDiag sample = poll();
     page->onLiveSample(sample);
     page->onLiveSample(sample);
     EXPECT_FALSE(page->livePoint());

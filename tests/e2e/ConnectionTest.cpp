@@ -1,5 +1,5 @@
-// Connecting: the read order of the whole configuration, partial answers, the search and its demo
-// question, and reconnecting after a loss.
+// Connecting: the link check, the identity and the read order of the whole configuration, partial
+// answers, and the search with its demo question.
 
 #include "SimFixture.h"
 
@@ -8,61 +8,62 @@
 using namespace tarvola;
 using namespace tarvola::test;
 
-namespace {
-// The control sub-codes (or "w<code>" for other frames) in the order they were sent.
-std::vector<int> subCodes(const std::vector<std::vector<std::uint8_t>>& frames)
+TEST_F(SimLink, ConnectingChecksTheLinkReadsTheIdentityThenTheWholeConfiguration)
 {
-    std::vector<int> out;
-    for (const auto& f : frames)
-        out.push_back(f[3] == 2 ? f[4] : -f[3]);
-    return out;
-}
-} // namespace
-
-TEST_F(SimLink, ConnectionReadsTheWholeConfigurationInOrder)
-{
-    sim = std::make_unique<sim::VirtualController>(sim::SimOptions{});
-    path = sim->start();
-    device = std::make_unique<CLPGDevice>(prompt, quickTiming(), AppConfig(tempConfigPath("link")));
+    start({}, quickTiming(), false);
     ASSERT_TRUE(device->openPort(path));
-    const std::vector<int> expected{0xCC, 13, 14, 7, 8, 22, 12, 11, 11, 11, 11, 11, 11, 11, 11, 11, 34};
-    EXPECT_EQ(subCodes(frames()), expected);
+    const auto f = frames();
+    ASSERT_GE(f.size(), 2u);
+    EXPECT_EQ(f[0], controlFrame(0xCC));
+    EXPECT_EQ(f[1], (std::vector<std::uint8_t>{0xAA, 0x55, 0x06, 0x02, 0x0D, 0, 0, 0, 0, 0, 0x00, 0x16}));
+    EXPECT_EQ(steps(), (std::vector<std::string>{"c204", "c13", "c14", "c7", "c8", "c22", "c12", "map", "c34"}));
+    EXPECT_TRUE(device->isConnected());
+    EXPECT_TRUE(device->diagnosticsAllowed());
+    EXPECT_FALSE(device->nativeByteOrder());
     EXPECT_TRUE(device->unreadBlocks().empty());
     EXPECT_TRUE(prompt.messages.empty());
+    EXPECT_EQ(device->m_settings.m_devInfo.m_version, 0x0206);
+    EXPECT_EQ(device->m_settings.m_devInfo.m_injCount, 4);
     EXPECT_EQ(device->m_settings.m_base.m_switchRPM, 1200);
+    // The port that answered is remembered.
+    EXPECT_EQ(device->config().readLastPort(), path);
 }
 
-TEST_F(SimLink, AMissingIdentityIsReportedOnceAndTheBlocksStillRead)
+// A controller that lacks a command or the live data still connects; each gap is reported once and
+// the rest of the configuration is read.
+TEST_F(SimLink, PartialControllersConnectAndReportWhatIsMissing)
 {
-    sim = std::make_unique<sim::VirtualController>(sim::SimOptions{});
-    path = sim->start();
-    sim->ignoreControlRequest(13);
-    LinkTiming t = quickTiming();
-    t.readTimeoutConstantMs = 40;
-    device = std::make_unique<CLPGDevice>(prompt, t, AppConfig(tempConfigPath("link")));
-    ASSERT_TRUE(device->openPort(path));
-    EXPECT_TRUE(device->isConnected());
-    EXPECT_FALSE(device->identityKnown());
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0], "Nie powiodło się odczytanie wersji urządzenia!");
-    EXPECT_TRUE(device->unreadBlocks().empty());
-}
-
-TEST_F(SimLink, EachUnreadBlockIsReportedAndTheRestGoesOn)
-{
-    sim = std::make_unique<sim::VirtualController>(sim::SimOptions{});
-    path = sim->start();
-    sim->ignoreControlRequest(8); // the advanced injector block
-    LinkTiming t = quickTiming();
-    t.readTimeoutConstantMs = 40;
-    device = std::make_unique<CLPGDevice>(prompt, t, AppConfig(tempConfigPath("link")));
-    device->m_settings.m_adv.m_pwm = 42;
-    ASSERT_TRUE(device->openPort(path));
-    EXPECT_EQ(device->unreadBlocks(), std::vector<std::string>{"adv"});
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0], "Nie powiodło się wczytanie ustawień urządzenia!");
-    EXPECT_EQ(device->m_settings.m_adv.m_pwm, 42); // kept as it was
-    EXPECT_EQ(subCodes(frames()).back(), 34);      // and the later blocks were read
+    struct Case {
+        const char* name;
+        int ignoredSub;
+        bool noDiag;
+        const char* message;  // nullptr: none
+        std::vector<std::string> unread;
+        bool identityKnown, diagAllowed;
+    };
+    const Case cases[] = {
+        {"no identity", 13, false, "Nie powiodło się odczytanie wersji urządzenia!", {}, false, true},
+        {"no adv block", 8, false, "Nie powiodło się wczytanie ustawień urządzenia!", {"adv"}, true, true},
+        {"no live data", -1, true, nullptr, {}, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::SimOptions o;
+        o.noDiag = c.noDiag;
+        start(o, failFast(14, 40), false);
+        sim->ignoreControlRequest(c.ignoredSub);
+        prompt.messages.clear();
+        device->m_settings.m_adv.m_pwm = 42;
+        ASSERT_TRUE(device->openPort(path));
+        EXPECT_TRUE(device->isConnected());
+        EXPECT_EQ(device->identityKnown(), c.identityKnown);
+        EXPECT_EQ(device->diagnosticsAllowed(), c.diagAllowed);
+        EXPECT_EQ(device->unreadBlocks(), c.unread);
+        EXPECT_EQ(prompt.messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+        EXPECT_EQ(device->m_settings.m_adv.m_pwm == 42, !c.unread.empty()) << "an unread block keeps its values";
+        EXPECT_EQ(steps().back(), "c34"); // the last block was read
+        TearDown();
+    }
 }
 
 TEST_F(SimLink, WithoutAControllerTheSearchAsksForDemoMode)
@@ -72,8 +73,7 @@ TEST_F(SimLink, WithoutAControllerTheSearchAsksForDemoMode)
     std::filesystem::create_directories(std::filesystem::path(tempConfigPath("link")).parent_path());
     AppConfig cfg(tempConfigPath("link"));
     cfg.writeLastPort("/dev/tarvola-gone");
-    LinkTiming t = quickTiming();
-    t.readTimeoutConstantMs = 20;
+    LinkTiming t = failFast(14, 20);
     t.linkCheckAttempts = 1;
     device = std::make_unique<CLPGDevice>(prompt, t, cfg);
     prompt.answer = false;
@@ -88,15 +88,4 @@ TEST_F(SimLink, WithoutAControllerTheSearchAsksForDemoMode)
     EXPECT_TRUE(device->isDemo());
     EXPECT_TRUE(device->isConnected());
     EXPECT_EQ(device->m_settings.m_devInfo.m_version, 768);
-}
-
-TEST_F(SimLink, ReconnectFindsTheControllerOnTheLastPort)
-{
-    start();
-    EXPECT_EQ(device->config().readLastPort(), path);
-    device->setConnected(false);
-    EXPECT_TRUE(device->reconnect());
-    EXPECT_TRUE(device->isConnected());
-    sim->vanish();
-    EXPECT_FALSE(device->reconnect());
 }

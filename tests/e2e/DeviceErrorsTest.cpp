@@ -15,10 +15,10 @@ sim::SimOptions withErrors(std::array<std::uint8_t, 4> flags)
 }
 } // namespace
 
-TEST_F(SimLink, StoredFaultsAreReadIntoTheModel)
+TEST_F(SimLink, StoredFaultsAreReadAndClearingSwitchesToPetrolFirst)
 {
     start(withErrors({0x01, 0x06, 0x41, 0x01}));
-    const DeviceErrorReport r = readDeviceErrors(*device);
+    DeviceErrorReport r = readDeviceErrors(*device);
     ASSERT_TRUE(r.read);
     EXPECT_EQ(frames(), std::vector<std::vector<std::uint8_t>>{controlFrame(5)});
     EXPECT_EQ(r.flags, (StoredErrorFlags{0x01, 0x06, 0x41, 0x01}));
@@ -26,19 +26,11 @@ TEST_F(SimLink, StoredFaultsAreReadIntoTheModel)
     EXPECT_EQ(r.errors[2].text, "Błąd wtryskiwacza gazu 3");
     EXPECT_EQ(r.text, device->storedErrorsText());
     EXPECT_TRUE(device->storedErrorsKnown());
-}
 
-TEST_F(SimLink, ClearingSwitchesToPetrolFirstAndLeavesNothingStored)
-{
-    start(withErrors({0x80, 0x01, 0x02, 0x01}));
     sim->setWorkMode(ModeGas);
-    device->m_settings.m_devInfo.m_injCount = 4;
     device->m_settings.m_base.m_emulatorDelay = 0.5;
-    ASSERT_TRUE(readDeviceErrors(*device).read);
     sim->clearReceived();
-
-    const DeviceErrorClearResult c = clearDeviceErrors(*device);
-    ASSERT_TRUE(c.cleared);
+    ASSERT_TRUE(clearDeviceErrors(*device).cleared);
     const auto f = frames();
     ASSERT_GE(f.size(), 3u); // the switch, at least one poll that saw petrol, the clear
     EXPECT_EQ(f.front(), controlFrame(2));
@@ -46,7 +38,7 @@ TEST_F(SimLink, ClearingSwitchesToPetrolFirstAndLeavesNothingStored)
     EXPECT_TRUE(device->storedErrorsKnown());
     EXPECT_TRUE(device->storedErrors().empty());
 
-    const DeviceErrorReport r = readDeviceErrors(*device);
+    r = readDeviceErrors(*device);
     ASSERT_TRUE(r.read);
     EXPECT_EQ(r.flags, (StoredErrorFlags{0, 0, 0, 0}));
     EXPECT_EQ(r.text, "");

@@ -2,8 +2,6 @@
 // follow the engine, trouble codes read over the three bus kinds and erased, the OBD settings
 // written at once, and the batch falling to one request after a slow or failed exchange.
 
-#include <gtest/gtest.h>
-
 #include <set>
 
 #include "SimFixture.h"
@@ -48,14 +46,8 @@ TEST_F(ObdLink, OpeningEnablesWhatTheCarSupportsAndLiveValuesFollowTheEngine)
     sim->setEngineTarget(800, 35);
     ASSERT_TRUE(session->open());
     EXPECT_TRUE(session->obdConnected());
-    EXPECT_EQ(session->protocol(), "CAN 11-bit 500kb/s");
-    EXPECT_EQ(session->standard(), "OBD Europe (EOBD)");
     EXPECT_GE(sim->settingsBlock(sim::Block::ObdConnection)[10], 8);
 
-    // The car has manifold pressure, bank 1 trims and both bank 1 oxygen sensors.
-    const bool expected[] = {true, true, true, false, false, true, true, false, false};
-    for (std::size_t i = 0; i < ObdLiveTable::kEntries; ++i)
-        EXPECT_EQ(session->live().entries()[i].enabled, expected[i]) << i;
     EXPECT_TRUE(session->live().bank1Present());
     EXPECT_FALSE(session->live().bank2Present());
 
@@ -66,16 +58,28 @@ TEST_F(ObdLink, OpeningEnablesWhatTheCarSupportsAndLiveValuesFollowTheEngine)
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0][3], kBusRequestsCode);
     EXPECT_EQ(sent[0][4 + 12], 5) << "five requests in a batch";
-    for (std::size_t i = 0; i < ObdLiveTable::kEntries; ++i)
-        EXPECT_EQ(session->live().entries()[i].text.empty(), !expected[i]) << i;
-
+    // The car has manifold pressure, bank 1 trims and both bank 1 oxygen sensors: those show values.
+    const bool expected[] = {true, true, true, false, false, true, true, false, false};
     const auto& e = session->live().entries();
-    const double kPa = std::stod(e[0].text);
-    EXPECT_GT(kPa, 20);
-    EXPECT_LT(kPa, 60);
-    EXPECT_GE(std::stod(e[1].text), -100);
-    EXPECT_LE(std::stod(e[5].text), 1.275);
+    for (std::size_t i = 0; i < ObdLiveTable::kEntries; ++i) {
+        EXPECT_EQ(e[i].enabled, expected[i]) << i;
+        EXPECT_EQ(e[i].text.empty(), !expected[i]) << i;
+    }
+    EXPECT_NEAR(std::stod(e[0].text), 35, 15) << "the engine's manifold pressure";
     EXPECT_EQ(session->live().batchSize(), 5) << "a quick car keeps the batch";
+
+    // A single request for any parameter the car has: the engine speed, high byte first, in quarters.
+    std::array<std::uint8_t, 20> one{};
+    for (std::size_t at : {0u, 4u, 8u})
+        putU32(one, at, 0x7E0);
+    one[12] = 2;
+    one[13] = 1;
+    one[14] = 0x0C;
+    std::vector<std::uint8_t> reply;
+    ASSERT_TRUE(device->busRequest(one, reply));
+    ASSERT_GE(reply.size(), 2u + 4u + 5u);
+    EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 7, reply.begin() + 9), (std::vector<std::uint8_t>{0x41, 0x0C}));
+    EXPECT_NEAR(((reply[9] << 8) | reply[10]) / 4.0, 800, 100);
 }
 
 TEST_F(ObdLink, SlowOrFailedExchangesDropTheBatchToOne)
@@ -93,8 +97,7 @@ TEST_F(ObdLink, SlowOrFailedExchangesDropTheBatchToOne)
     ASSERT_EQ(session->liveRound(), COBDSession::LiveResult::Read);
     EXPECT_EQ(session->live().batchSize(), 1);
 
-    ObdLink::TearDown();
-    startObd();
+    session = std::make_unique<COBDSession>(*device);
     ASSERT_TRUE(session->open());
     sim->dropNext(1);
     EXPECT_EQ(session->liveRound(), COBDSession::LiveResult::Failed);
@@ -104,33 +107,55 @@ TEST_F(ObdLink, SlowOrFailedExchangesDropTheBatchToOne)
     EXPECT_EQ(frames().back()[4 + 12], 1);
 }
 
-TEST_F(ObdLink, TroubleCodesAreReadFromSingleAndSegmentedAnswersAndErased)
+// Each bus kind is reached at its own addresses: the stored codes (service 3) at the unit's own.
+TEST_F(ObdLink, EveryBusKindIsReachedAtItsOwnAddresses)
+{
+    struct Case {
+        sim::ObdBus bus;
+        const char* protocol;
+        std::uint32_t request, unitRequest;
+    };
+    const Case cases[] = {{sim::ObdBus::Can11, "CAN 11-bit 500kb/s", 0x7E0, 0x7E0}, // 0x7E8 - 8
+                          {sim::ObdBus::KLine, "ISO9141/KWP2000", 0x7A0, 0x7A0},
+                          {sim::ObdBus::Can29, "CAN 29-bit 500kb/s", 0x18DA00F1, 0x18DA10F1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.protocol);
+        sim::SimOptions options;
+        options.obdBus = c.bus;
+        options.troubleCodes = std::vector<std::uint16_t>{0x0171, 0x0301};
+        startObd(options);
+        ASSERT_TRUE(session->open());
+        EXPECT_EQ(session->protocol(), c.protocol);
+        EXPECT_EQ(session->standard(), "OBD Europe (EOBD)");
+        ASSERT_EQ(session->liveRound(), COBDSession::LiveResult::Read);
+        EXPECT_FALSE(session->live().entries()[1].text.empty());
+        sim->clearReceived();
+        ASSERT_TRUE(session->readTroubleCodes());
+        EXPECT_EQ(session->codes(), (std::vector<std::string>{"P0171   System too Lean (Bank 1)",
+                                                              "P0301   Cylinder 1 Misfire Detected"}));
+        const std::vector<std::pair<std::uint32_t, std::uint8_t>> asked{{c.request, 1}, {c.unitRequest, 3}};
+        EXPECT_EQ(singleRequests(), asked);
+        ObdLink::TearDown();
+    }
+}
+
+TEST_F(ObdLink, SegmentedAnswersReadWholeAndErasingAsksFirst)
 {
     startObd();
     ASSERT_TRUE(session->open());
-    sim->setTroubleCodes({0x0171, 0x0301});
-    ASSERT_TRUE(session->readTroubleCodes());
-    EXPECT_EQ(session->codes(), (std::vector<std::string>{"P0171   System too Lean (Bank 1)",
-                                                          "P0301   Cylinder 1 Misfire Detected"}));
-
     // Five codes need a first and a consecutive frame; an unknown one gets the default text.
     sim->setTroubleCodes({0x0420, 0x0302, 0x0133, 0x0999, 0x0300});
-    sim->clearReceived();
     ASSERT_TRUE(session->readTroubleCodes());
     ASSERT_EQ(session->codes().size(), 5u);
     EXPECT_EQ(session->codes()[0], "P0420   Catalyst System Efficiency Below Threshold (Bank 1)");
     EXPECT_EQ(session->codes()[3], "0999  UNKNOWN ");
     EXPECT_EQ(session->codes()[4], "P0300   Random/Multiple Cylinder Misfire Detected");
-    const auto asked = singleRequests();
     // Seven codes span three frames; the sixth straddles two of them and still reads whole.
     sim->setTroubleCodes({0x0171, 0x0301, 0x0302, 0x0303, 0x0304, 0x0420, 0x0135});
     ASSERT_TRUE(session->readTroubleCodes());
     ASSERT_EQ(session->codes().size(), 7u);
     EXPECT_EQ(session->codes()[5], "P0420   Catalyst System Efficiency Below Threshold (Bank 1)");
     EXPECT_EQ(session->codes()[6].substr(0, 8), "P0135   ");
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0], std::make_pair(0x7E0u, std::uint8_t{1}));
-    EXPECT_EQ(asked[1], std::make_pair(0x7E0u, std::uint8_t{3})) << "the unit's own address: 0x7E8 - 8";
 
     // No: nothing is sent and the list stays.
     prompt.answer = false;
@@ -152,41 +177,9 @@ TEST_F(ObdLink, TroubleCodesAreReadFromSingleAndSegmentedAnswersAndErased)
     EXPECT_EQ(singleRequests().size(), 1u);
 }
 
-TEST_F(ObdLink, KLineAndTwentyNineBitCarsAreReachedAtTheirOwnAddresses)
-{
-    struct Case {
-        sim::ObdBus bus;
-        const char* protocol;
-        std::uint32_t request, unitRequest;
-    };
-    const Case cases[] = {{sim::ObdBus::KLine, "ISO9141/KWP2000", 0x7A0, 0x7A0},
-                          {sim::ObdBus::Can29, "CAN 29-bit 500kb/s", 0x18DA00F1, 0x18DA10F1}};
-    for (const Case& c : cases) {
-        sim::SimOptions options;
-        options.obdBus = c.bus;
-        options.troubleCodes = std::vector<std::uint16_t>{0x0171, 0x0301, 0x0302};
-        startObd(options);
-        ASSERT_TRUE(session->open());
-        EXPECT_EQ(session->protocol(), c.protocol);
-        EXPECT_EQ(session->standard(), "OBD Europe (EOBD)");
-        ASSERT_EQ(session->liveRound(), COBDSession::LiveResult::Read);
-        EXPECT_FALSE(session->live().entries()[1].text.empty()) << c.protocol;
-        sim->clearReceived();
-        ASSERT_TRUE(session->readTroubleCodes());
-        EXPECT_EQ(session->codes().size(), 3u) << c.protocol;
-        const auto asked = singleRequests();
-        ASSERT_EQ(asked.size(), 2u);
-        EXPECT_EQ(asked[0].first, c.request);
-        EXPECT_EQ(asked[1].first, c.unitRequest);
-        ObdLink::TearDown();
-    }
-}
-
 TEST_F(ObdLink, SettingsAreWrittenAtOnceAndAFailedWriteIsShownAndForgotten)
 {
-    LinkTiming timing = quickTiming();
-    timing.attempts = 1;
-    startObd({}, timing);
+    startObd({}, failFast(1, 250));
     ASSERT_TRUE(session->open());
     const auto correction = [&] { return sim->settingsBlock(sim::Block::ObdCorrection); };
 
@@ -196,11 +189,9 @@ TEST_F(ObdLink, SettingsAreWrittenAtOnceAndAFailedWriteIsShownAndForgotten)
     ASSERT_TRUE(session->setCylinderBank(8, 2));
     ASSERT_TRUE(session->setCylinderBank(3, 1));
     ASSERT_TRUE(session->setReadingCorrections(true));
-    auto c = correction();
-    EXPECT_EQ(c[2], 25);
-    EXPECT_EQ(c[1], 30);
-    EXPECT_EQ(c[3], 0x80);
-    EXPECT_EQ(c[0], 0x01) << "only bank 1 is present";
+    // Reading on for bank 1 only (the car has no bank 2), 15 s in half seconds, 25 %, cylinder 8 on bank 2.
+    const auto c = correction();
+    EXPECT_EQ(std::vector<std::uint8_t>(c.begin(), c.begin() + 4), (std::vector<std::uint8_t>{0x01, 30, 25, 0x80}));
     EXPECT_EQ(session->cylinderBank(8), 2);
     EXPECT_FALSE(session->setMaxCorrection(51));
     EXPECT_FALSE(session->setUpdatePeriod(1));
@@ -217,11 +208,9 @@ TEST_F(ObdLink, SettingsAreWrittenAtOnceAndAFailedWriteIsShownAndForgotten)
     prompt.messages.clear();
     sim->dropNext(1);
     EXPECT_FALSE(session->setMaxCorrection(40));
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0], "Nie powiodło się ustawienie urządzenia!");
+    EXPECT_EQ(prompt.messages, std::vector<std::string>{"Nie powiodło się ustawienie urządzenia!"});
     EXPECT_EQ(session->maxCorrectionPercent(), 25) << "the session keeps what the controller has";
     EXPECT_EQ(correction()[2], 25);
-
     sim->dropNext(1);
     EXPECT_FALSE(session->readTroubleCodes());
     EXPECT_EQ(prompt.messages.back(), "Nie można wczytać błędów OBD!");

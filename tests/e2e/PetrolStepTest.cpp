@@ -6,107 +6,69 @@
 using namespace tarvola;
 using namespace tarvola::test;
 
-namespace {
-int pollsIn(const std::vector<std::vector<std::uint8_t>>& frames)
+// The budget is one poll per pause for as long as every cylinder takes to leave gas; with no
+// emulator delay there is none, and the wait ends at a time bound or after six failed polls.
+TEST_F(SimLink, ThePetrolWaitEndsOnPetrolOrWhenItsBudgetOrBoundRunsOut)
 {
-    int n = 0;
-    for (const auto& f : frames)
-        n += f.size() == 12 && f[3] == 2 && f[4] == 6;
-    return n;
-}
-} // namespace
-
-TEST_F(SimLink, BudgetOfOneSendsTheSwitchAndNoPoll)
-{
-    LinkTiming t = quickTiming();
-    t.petrolPollPauseMs = 56; // the budget counts polls of this pause
-    start({}, t);
-    sim->setWorkMode(ModeGas);
-    device->m_settings.m_devInfo.m_injCount = 1;
-    device->m_settings.m_base.m_emulatorDelay = 0.06; // 60 / 56 -> P = 1
-    sim->clearReceived();
-    EXPECT_FALSE(device->switchToPetrolAndWait());
-    const auto f = frames();
-    ASSERT_EQ(f.size(), 1u);
-    EXPECT_EQ(f[0], controlFrame(2));
-}
-
-TEST_F(SimLink, LeavesGasWithinTheBudgetAndPumpsEventsWhileWaiting)
-{
-    start();
-    ASSERT_TRUE(device->switchToGas());
-    sim->setWorkMode(ModeGas);
-    device->m_settings.m_devInfo.m_injCount = 4;
-    device->m_settings.m_base.m_emulatorDelay = 0.5;
-    sim->clearReceived();
-    EXPECT_TRUE(device->switchToPetrolAndWait());
-    EXPECT_GE(pollsIn(frames()), 1);
-    EXPECT_GE(prompt.pumps, 1);
-}
-
-TEST_F(SimLink, WithoutABudgetItPollsUntilPetrol)
-{
-    start();
-    sim->setWorkMode(ModeGas);
-    device->m_settings.m_devInfo.m_injCount = 4;
-    device->m_settings.m_base.m_emulatorDelay = 0;
-    EXPECT_TRUE(device->switchToPetrolAndWait());
-}
-
-TEST_F(SimLink, WithoutABudgetAControllerStuckOnGasFailsAtTheBound)
-{
-    start(); // bound 600 ms in the quick timing record
-    sim->setNeverPetrol(true);
-    sim->setWorkMode(ModeGas);
-    device->m_settings.m_devInfo.m_injCount = 4;
-    device->m_settings.m_base.m_emulatorDelay = 0;
-    const auto began = SteadyClock::now();
-    EXPECT_FALSE(device->switchToPetrolAndWait());
-    const auto took = elapsedMs(began);
-    EXPECT_GE(took, 600);
-    EXPECT_LT(took, 3000);
-    EXPECT_GE(pollsIn(frames()), 3);
-}
-
-TEST_F(SimLink, WithoutABudgetASilentControllerFailsAfterSixPolls)
-{
-    LinkTiming t = quickTiming();
-    t.petrolUnboundedWaitMs = 60000; // the failed polls, not the clock, must end this wait
-    t.readTimeoutConstantMs = 80;
-    start({}, t);
-    sim->setWorkMode(ModeGas);
-    device->m_settings.m_devInfo.m_injCount = 4;
-    device->m_settings.m_base.m_emulatorDelay = 0;
-    ASSERT_TRUE(device->switchToPetrol());
-    sim->setNeverPetrol(true);
-    sim->dropNext(1000);
-    sim->clearReceived();
-    const auto began = SteadyClock::now();
-    // The petrol switch itself is dropped too: it fails after its attempts.
-    EXPECT_FALSE(device->switchToPetrolAndWait());
-    EXPECT_LT(elapsedMs(began), 10000);
-}
-
-TEST_F(SimLink, ControllerVanishingDuringTheWaitEndsItWithAPortError)
-{
-    start();
-    sim->setNeverPetrol(true);
-    sim->setWorkMode(ModeGas);
-    device->m_settings.m_devInfo.m_injCount = 4;
-    device->m_settings.m_base.m_emulatorDelay = 0;
-    ASSERT_TRUE(device->switchToPetrol());
-    std::thread killer([&] {
-        sleepMs(150);
-        sim->vanish();
-    });
-    const auto began = SteadyClock::now();
-    bool ok = true;
-    try {
-        ok = device->switchToPetrolAndWait();
-    } catch (const CRSError&) {
-        ok = false;
+    struct Case {
+        const char* name;
+        double emulatorDelay;
+        int injectors;
+        std::uint32_t pollPauseMs, unboundedWaitMs;
+        bool stuckOnGas, pollsUnanswered;
+        bool petrol;
+        int minPolls, maxPolls;
+        std::int64_t minMs, maxMs;
+    };
+    const Case cases[] = {
+        {"budget of one: the switch alone", 0.06, 1, 56, 60000, false, false, false, 0, 0, 0, 60000}, // 60 / 56 ms
+        {"within the budget", 0.5, 4, 10, 60000, false, false, true, 1, 200, 0, 60000},
+        {"no budget", 0, 4, 10, 60000, false, false, true, 1, 1000, 0, 60000},
+        {"no budget, stuck on gas", 0, 4, 10, 600, true, false, false, 3, 1000, 600, 5000},
+        {"no budget, polls unanswered", 0, 4, 10, 60000, true, true, false, 6, 6, 0, 60000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkTiming t = quickTiming();
+        t.petrolPollPauseMs = c.pollPauseMs;
+        t.petrolUnboundedWaitMs = c.unboundedWaitMs;
+        start({}, t);
+        sim->setWorkMode(ModeGas);
+        sim->setNeverPetrol(c.stuckOnGas);
+        if (c.pollsUnanswered)
+            sim->ignoreControlRequest(6);
+        device->m_settings.m_devInfo.m_injCount = c.injectors;
+        device->m_settings.m_base.m_emulatorDelay = c.emulatorDelay;
+        prompt.pumps = 0;
+        const auto began = SteadyClock::now();
+        EXPECT_EQ(device->switchToPetrolAndWait(), c.petrol);
+        const auto took = elapsedMs(began);
+        EXPECT_GE(took, c.minMs);
+        EXPECT_LT(took, c.maxMs);
+        EXPECT_EQ(count(2, 2), 1);
+        const int polls = count(2, 6);
+        EXPECT_GE(polls, c.minPolls);
+        EXPECT_LE(polls, c.maxPolls);
+        EXPECT_EQ(prompt.pumps, polls) << "events are pumped after every poll";
+        TearDown();
     }
-    killer.join();
-    EXPECT_FALSE(ok);
-    EXPECT_LT(elapsedMs(began), 3000);
+}
+
+TEST_F(SimLink, AFailedSwitchOrAVanishedControllerEndsTheWait)
+{
+    start({}, failFast(2, 80));
+    sim->setWorkMode(ModeGas);
+    sim->setNeverPetrol(true);
+    device->m_settings.m_base.m_emulatorDelay = 0;
+    sim->dropNext(2);
+    EXPECT_FALSE(device->switchToPetrolAndWait());
+    EXPECT_EQ(count(2, 6), 0) << "no wait without the switch";
+
+    // The port goes away while the step polls: a port error, at once.
+    prompt.onPump = [&] {
+        if (prompt.pumps == 3)
+            sim->vanish();
+    };
+    EXPECT_THROW(device->switchToPetrolAndWait(), CRSError);
+    EXPECT_EQ(prompt.pumps, 3);
 }

@@ -1,19 +1,13 @@
 // The live polling thread against the virtual controller: its pace, its failure rules, its ways
 // out and its recording.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <numeric>
-#include <thread>
-
 #include "SimFixture.h"
 #include "monitor/CDiagFile.h"
 #include "device/CDiagInputThread.h"
 #include "device/DiagPolling.h"
 
 using namespace tarvola;
-using namespace std::chrono_literals;
+using namespace tarvola::test;
 
 namespace {
 
@@ -22,53 +16,20 @@ struct LostCounter : IDeviceListener {
     void controllerLost() override { ++lost; }
 };
 
-template <class F>
-bool waitFor(F condition)
-{
-    const auto until = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
 bool onlyTheReaperLeft()
 {
     return lpgThreadManager().count() == 1;
 }
 
-// A raw reply frame (16-bit fields of the payload as they travel, big-endian).
-std::vector<std::uint8_t> replyFrame(std::uint8_t code, const std::vector<std::uint8_t>& payload)
-{
-    std::vector<std::uint8_t> f(payload.size() + 6);
-    f[0] = 0xAA;
-    f[1] = 0x55;
-    f[2] = static_cast<std::uint8_t>(payload.size());
-    f[3] = code;
-    std::copy(payload.begin(), payload.end(), f.begin() + 4);
-    const unsigned sum = std::accumulate(payload.begin(), payload.end(), 1u + payload.size() + code);
-    f[f.size() - 2] = static_cast<std::uint8_t>(sum >> 8);
-    f[f.size() - 1] = static_cast<std::uint8_t>(sum & 0xFF);
-    return f;
-}
-
-struct Polling : test::SimLink {
+struct Polling : SimLink {
     LostCounter listener;
-    std::string recording = (std::filesystem::temp_directory_path() /
-                             ("tarvola-poll-" + std::to_string(::getpid()) + ".osc")).string();
+    std::string recording = (scratch() / "poll.osc").string();
 
     void SetUp() override { resetDiagFailureCountForTesting(); }
-    void TearDown() override
-    {
-        SimLink::TearDown();
-        std::filesystem::remove(recording);
-    }
     // Quick failures: a silent controller costs about 120 ms a poll.
     void startQuick()
     {
-        LinkTiming t = test::quickTiming();
+        LinkTiming t = quickTiming();
         t.pollPauseMs = 20;
         t.readTimeoutConstantMs = 100;
         start({}, t);
@@ -76,7 +37,7 @@ struct Polling : test::SimLink {
     }
     bool samplesAtLeast(std::size_t n) const
     {
-        return waitFor([&] { return device->diagData().count() >= n; });
+        return eventually([&] { return device->diagData().count() >= n; });
     }
     std::vector<CDiag> samples() const
     {
@@ -94,9 +55,12 @@ TEST_F(Polling, SamplesArriveAtThePollPaceAndAStopKeepsTheWholeRecording)
     ASSERT_TRUE(device->startDiagnostics(recording));
     ASSERT_TRUE(samplesAtLeast(10));
     device->stopDiagnostics();
-    // stop returns with the thread gone and the recording closed.
+    // stop returns with the thread gone and the recording closed: the next frame is ours.
     EXPECT_TRUE(onlyTheReaperLeft());
     const auto frames = sim->received();
+    ASSERT_TRUE(device->readStatistics());
+    ASSERT_EQ(sim->received().size(), frames.size() + 1);
+    EXPECT_EQ(sim->received().back().bytes, controlFrame(17));
 
     const auto got = samples();
     EXPECT_EQ(got.back().sequence(), got.size()); // numbered 1, 2, ... from the start
@@ -111,29 +75,40 @@ TEST_F(Polling, SamplesArriveAtThePollPaceAndAStopKeepsTheWholeRecording)
     RecordProperty("poll_period_ms", std::to_string(meanMs));
     EXPECT_GE(meanMs, 100);
     EXPECT_LT(meanMs, 200);
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(sim->received().size(), frames.size());
 }
 
-TEST_F(Polling, FailuresAndOtherRepliesBeforeAGoodOneKeepTheLink)
+// What the thread stores: failed polls and a reply of another code are neither samples nor (before
+// the first good poll) failures that count, or six of them would have lost the link; a long reply
+// keeps its first 82 bytes, and the gas variants of the mode byte read as gas.
+TEST_F(Polling, OnlyPollRepliesBecomeSamplesCutToTheirLength)
 {
-    startQuick();
-    std::vector<std::uint8_t> other(82, 0);
+    std::vector<std::uint8_t> other(82, 0), longer(90, 0xEE);
     other[0] = 0x77;
-    sim->dropNext(5);
-    sim->injectRawReply(replyFrame(3, other));
-    ASSERT_TRUE(device->startDiagnostics());
-    ASSERT_TRUE(samplesAtLeast(2));
-    device->stopDiagnostics();
-
-    // Had the other reply counted, six failures would have lost the link; had it been stored, the
-    // first sample would carry its mode.
-    EXPECT_GE(sim->received().size(), 8u);
-    EXPECT_EQ(diagFailureCount(), 0);
-    EXPECT_TRUE(device->isConnected());
-    EXPECT_EQ(listener.lost, 0);
-    EXPECT_EQ(samples().front().workMode(), ModePetrol);
-    EXPECT_EQ(samples().front().sequence(), 1u);
+    std::fill_n(longer.begin(), 82, 0);
+    longer[0] = 5;
+    longer[9] = 0xAB;
+    longer[17] = 200;
+    for (const bool isLong : {false, true}) {
+        SCOPED_TRACE(isLong ? "long reply" : "failures and another reply");
+        startQuick();
+        sim->dropNext(isLong ? 0 : 5);
+        sim->injectRawReply(isLong ? frameOf(1, longer) : frameOf(3, other));
+        ASSERT_TRUE(device->startDiagnostics());
+        ASSERT_TRUE(samplesAtLeast(2));
+        device->stopDiagnostics();
+        EXPECT_EQ(diagFailureCount(), 0);
+        EXPECT_TRUE(device->isConnected());
+        EXPECT_EQ(listener.lost, 0);
+        const CDiag s = samples().front();
+        EXPECT_EQ(s.sequence(), 1u);
+        EXPECT_EQ(s.workMode(), isLong ? ModeGas : ModePetrol);
+        if (isLong) {
+            EXPECT_EQ(s.byte(9), 0xAB);
+            EXPECT_EQ(s.word(diag::PeriodCount), 200);
+            EXPECT_EQ(s.byte(82) + s.byte(83), 0);
+        }
+        TearDown();
+    }
 }
 
 TEST_F(Polling, SixFailuresInARowLoseTheControllerOnce)
@@ -142,7 +117,7 @@ TEST_F(Polling, SixFailuresInARowLoseTheControllerOnce)
     ASSERT_TRUE(device->startDiagnostics());
     ASSERT_TRUE(samplesAtLeast(2));
     sim->dropNext(6);
-    ASSERT_TRUE(waitFor(onlyTheReaperLeft));
+    ASSERT_TRUE(eventually(onlyTheReaperLeft));
     EXPECT_EQ(listener.lost, 1);
     EXPECT_FALSE(device->isConnected());
     EXPECT_EQ(device->diagData().count(), 0u);
@@ -155,7 +130,7 @@ TEST_F(Polling, SixFailuresInARowLoseTheControllerOnce)
     // a good poll starts afresh.
     sim->dropNext(1);
     ASSERT_TRUE(device->startDiagnostics());
-    ASSERT_TRUE(waitFor(onlyTheReaperLeft));
+    ASSERT_TRUE(eventually(onlyTheReaperLeft));
     EXPECT_EQ(listener.lost, 2);
     ASSERT_TRUE(device->startDiagnostics());
     ASSERT_TRUE(samplesAtLeast(1));
@@ -168,35 +143,14 @@ TEST_F(Polling, VanishingControllerEndsTheThreadAsALossWithItsRecordingClosed)
     ASSERT_TRUE(device->startDiagnostics(recording));
     ASSERT_TRUE(samplesAtLeast(3));
     sim->vanish();
-    ASSERT_TRUE(waitFor(onlyTheReaperLeft));
+    ASSERT_TRUE(eventually(onlyTheReaperLeft));
     EXPECT_EQ(listener.lost, 1);
     EXPECT_FALSE(device->isConnected());
     EXPECT_EQ(device->diagData().count(), 0u);
     DiagRecording rec;
     ASSERT_TRUE(CDiagFile::readRecording(recording, rec));
     EXPECT_GE(rec.records.size(), 3u);
-}
-
-TEST_F(Polling, LongReplyKeepsItsFirst82BytesAndGasVariantsReadAsGas)
-{
-    start();
-    std::vector<std::uint8_t> payload(90, 0xEE);
-    std::fill_n(payload.begin(), 82, 0);
-    payload[0] = 5;
-    payload[9] = 0xAB;
-    payload[17] = 200;
-    sim->injectRawReply(replyFrame(1, payload));
-    ASSERT_TRUE(device->startDiagnostics());
-    ASSERT_TRUE(samplesAtLeast(2));
-    device->stopDiagnostics();
-
-    const CDiag s = samples().front();
-    ASSERT_EQ(s.byte(9), 0xAB);
-    EXPECT_EQ(s.workMode(), ModeGas);
-    EXPECT_EQ(s.word(diag::PeriodCount), 200);
-    EXPECT_EQ(s.byte(82), 0);
-    EXPECT_EQ(s.byte(83), 0);
-    EXPECT_EQ(s.sequence(), 1u);
+    EXPECT_FALSE(device->reconnect()) << "nothing answers on the last port";
 }
 
 TEST_F(Polling, OneThreadAtATimeEvenWhenTheDeviceGoes)
