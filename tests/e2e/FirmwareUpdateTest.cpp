@@ -121,6 +121,10 @@ TEST_F(FirmwareUpdate, RefusalsLeaveTheControllerAlone)
              sim->ignoreControlRequest(12); // the setup times block
              ASSERT_TRUE(device->openPort(path));
          }},
+        // Last: the controller says it takes no firmware, and hears nothing at all of it.
+        {"updates disabled", imageOf(0x0207), FirmwareStep::Permission,
+         translate("Aktualizacja firmware jest zablokowana w tym sterowniku."), "",
+         [&](FirmwareUpdateOptions&) { device->m_settings.m_devInfo.m_flags1 &= ~flags::FirmwareUpdates; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,8 +142,10 @@ TEST_F(FirmwareUpdate, RefusalsLeaveTheControllerAlone)
         ASSERT_EQ(prompt.messages.size(), 1u);
         EXPECT_TRUE(c.message.empty() || prompt.messages[0] == c.message) << prompt.messages[0];
         expectOnlyThePetrolStep();
+        EXPECT_TRUE(c.step != FirmwareStep::Permission || steps().empty());
         EXPECT_EQ(backups(), 0u);
     }
+    device->m_settings.m_devInfo.m_flags1 |= flags::FirmwareUpdates;
 
     // A controller that stays on gas: the file is not even looked at.
     sim->setNeverPetrol(true);
