@@ -36,7 +36,7 @@ std::string pcCodeText(const PcStamp& stamp)
 
 std::optional<std::uint32_t> remainingServiceHours(const CDeviceSettings& settings)
 {
-    if ((settings.m_advancedSetup.m_advancedFlags & kServiceReminderFlag) == 0)
+    if ((settings.m_advancedSetup.m_advancedFlags & flags::ServiceReminder) == 0)
         return std::nullopt;
     const std::uint32_t due = wholeHours(settings.m_advancedSetup.m_serviceTime);
     const std::uint32_t done = wholeHours(settings.m_devInfo.m_statistic.lpg);
@@ -89,9 +89,9 @@ void setNextService(CDeviceSettings& settings, std::uint32_t km)
 {
     auto& setup = settings.m_advancedSetup;
     if (km != 0)
-        setup.m_advancedFlags = static_cast<std::uint8_t>(setup.m_advancedFlags | kServiceReminderFlag);
+        setup.m_advancedFlags = static_cast<std::uint8_t>(setup.m_advancedFlags | flags::ServiceReminder);
     else
-        setup.m_advancedFlags = static_cast<std::uint8_t>(setup.m_advancedFlags & ~kServiceReminderFlag);
+        setup.m_advancedFlags = static_cast<std::uint8_t>(setup.m_advancedFlags & ~flags::ServiceReminder);
     setup.m_serviceTime = serviceTimeForDistance(settings.m_devInfo.m_statistic.lpg, km);
 }
 

@@ -18,8 +18,6 @@
 
 namespace tarvola {
 
-// Bit 0 of m_advancedSetup.m_advancedFlags: the service reminder is on.
-constexpr std::uint8_t kServiceReminderFlag = flags::ServiceReminder;
 constexpr std::uint32_t kHalfSecondsPerHour = 7200;
 // The reminder turns distance into gas running time at this average speed.
 constexpr std::uint32_t kServiceAverageSpeedKmh = 50;
