@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "calibration/EditHistory.h"
 #include "lang/CommonTexts.h"
 #include "lang/translate.h"
 #include "monitor/DiagValues.h"
@@ -77,7 +78,9 @@ bool CMultiplierCalibration::createLine()
     if (m_busy || !connected())
         return false;
     auto& line = m_device.m_settings.m_setupTimes1;
+    const MultiplierLine before = line;
     line = applyProposal(line, proposal());
+    recordLine("Oblicz nastawy", before);
     const bool written = writeLineOrRetry();
     view().lineChanged();
     askEraseGasMap();
@@ -121,7 +124,9 @@ void CMultiplierCalibration::clearLine()
 {
     if (m_busy)
         return;
+    const MultiplierLine before = m_device.m_settings.m_setupTimes1;
     resetLine();
+    recordLine("Kasuj nastawy", before);
 }
 
 void CMultiplierCalibration::resetLine()
@@ -139,7 +144,9 @@ void CMultiplierCalibration::onCorrChanged(int index, double multiplier)
     double& entry = m_device.m_settings.m_setupTimes1[static_cast<std::size_t>(index)];
     if (v == entry)
         return;
+    const MultiplierLine before = m_device.m_settings.m_setupTimes1;
     entry = v;
+    recordLine("Punkt linii mnożnika", before);
     m_device.noteChange(DeviceChange::ofBlock(SettingsBlock::SetupTimes));
     m_lineTimer.restart();
     view().lineChanged();
@@ -150,10 +157,34 @@ void CMultiplierCalibration::onIncrementAll(bool up)
     if (!connected())
         return;
     auto& line = m_device.m_settings.m_setupTimes1;
+    const MultiplierLine before = line;
     line = incrementedLine(line, up);
+    recordLine(up ? "Linia mnożnika +1%" : "Linia mnożnika -1%", before);
     m_device.noteChange(DeviceChange::ofBlock(SettingsBlock::SetupTimes));
     m_lineTimer.restart();
     view().lineChanged();
+}
+
+void CMultiplierCalibration::recordLine(const char* name, const MultiplierLine& before)
+{
+    const MultiplierLine after = m_device.m_settings.m_setupTimes1;
+    if (!m_history || after == before)
+        return;
+    m_history->record({name, [this, before] { return restoreLine(before); },
+                       [this, after] { return restoreLine(after); }});
+}
+
+bool CMultiplierCalibration::restoreLine(const MultiplierLine& line)
+{
+    if (!connected() || m_busy)
+        return false;
+    m_device.m_settings.m_setupTimes1 = line;
+    m_lineTimer.stop();
+    // Written at once like "Oblicz nastawy"; a failed write is retried by the line write timer.
+    if (!writeLineOrRetry())
+        m_device.noteChange(DeviceChange::ofBlock(SettingsBlock::SetupTimes));
+    view().lineChanged();
+    return true;
 }
 
 bool CMultiplierCalibration::tick()

@@ -18,6 +18,8 @@
 
 namespace tarvola {
 
+class CEditHistory;
+
 class CMultiplierCalibration {
 public:
     static constexpr std::chrono::milliseconds kLineWritePeriod{1500};
@@ -95,7 +97,15 @@ public:
     // Writes the setup times now; a failure starts the line write timer. True when written.
     bool writeLineOrRetry();
 
+    // Every change of the line made here (a point, Page Up / Page Down, "Oblicz nastawy", "Kasuj
+    // nastawy") goes into `history` (null: none) as a step that puts the whole line back and writes it.
+    void setHistory(CEditHistory* history) { m_history = history; }
+
 private:
+    // Records the change from `before` to the line as it is now.
+    void recordLine(const char* name, const MultiplierLine& before);
+    bool restoreLine(const MultiplierLine& line);
+
     bool connected() const { return m_device.isConnected(); }
 
     CLPGDevice& m_device;
@@ -109,6 +119,7 @@ private:
     std::string m_liveGasText;
     int m_livePointCountdown = kLivePointEvery;
     int m_mapReadCountdown = kMapReadEvery;
+    CEditHistory* m_history = nullptr;
 };
 
 } // namespace tarvola

@@ -1,5 +1,7 @@
 #include "calibration/MainCorrEditor.h"
 
+#include "calibration/EditHistory.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -103,6 +105,7 @@ MainCorrApplyOutcome CMainCorrEditor::apply()
         return MainCorrApplyOutcome::NotConnected;
 
     auto& corr = m_device.m_settings.m_mainCorr.m_mainCorr;
+    const Corrections before = corr;
     for (int i = 0; i < kCylinders; ++i) {
         if (const std::optional<double> v = parse(m_texts[index(i)]))
             corr[index(i)] = std::clamp(*v, kMainCorrLowestMs, kMainCorrHighestMs);
@@ -113,8 +116,13 @@ MainCorrApplyOutcome CMainCorrEditor::apply()
     IUserPrompt& prompt = m_device.prompt();
     try {
         CBusyScope busy(prompt);
-        if (m_device.writeSettings(SettingsBlock::MainCorr))
+        if (m_device.writeSettings(SettingsBlock::MainCorr)) {
+            const Corrections after = corr;
+            if (m_history && after != before)
+                m_history->record({"Korekcje cylindrów", [this, before] { return restore(before); },
+                                   [this, after] { return restore(after); }});
             return MainCorrApplyOutcome::Written;
+        }
     } catch (const IError& e) {
         // A timer handler must not let the error reach the event loop.
         prompt.errorBox("CMainCorrDlg::OnTimer()", e);
@@ -122,6 +130,32 @@ MainCorrApplyOutcome CMainCorrEditor::apply()
     }
     prompt.error(translate(kDeviceSettingFailedText));
     return MainCorrApplyOutcome::Failed;
+}
+
+bool CMainCorrEditor::restore(const Corrections& values)
+{
+    if (!m_device.isConnected())
+        return false;
+    IUserPrompt& prompt = m_device.prompt();
+    auto& corr = m_device.m_settings.m_mainCorr.m_mainCorr;
+    const Corrections current = corr;
+    m_applyTimer.stop();
+    corr = values;
+    try {
+        CBusyScope busy(prompt);
+        if (m_device.writeSettings(SettingsBlock::MainCorr)) {
+            open();
+            return true;
+        }
+    } catch (const IError& e) {
+        corr = current;
+        prompt.errorBox("CMainCorrDlg::undo()", e);
+        return false;
+    }
+    // The record keeps what the controller holds.
+    corr = current;
+    prompt.error(translate(kDeviceSettingFailedText));
+    return false;
 }
 
 bool CMainCorrEditor::tick()

@@ -18,6 +18,7 @@
 
 namespace tarvola {
 
+class CEditHistory;
 class CLPGDevice;
 
 enum class MainCorrApplyOutcome {
@@ -76,6 +77,10 @@ public:
     // Runs apply() when the apply timer is due; true when it ran.
     bool tick();
 
+    // Every write of the corrections goes into `history` (null: none) as a step that writes the
+    // eight values of before or after it again.
+    void setHistory(CEditHistory* history) { m_history = history; }
+
     // A correction as a text: "%.2f" in the "C" locale.
     static std::string format(double ms);
     // The number a text holds, in the "C" locale; nothing when it is not a finite number.
@@ -85,7 +90,11 @@ private:
     // The cylinder's value in hundredths: its text, or the record's value when the text is no number.
     long long hundredthsOf(int cylinder) const;
 
+    using Corrections = std::array<double, kCylinders>;
+    bool restore(const Corrections& values);
+
     CLPGDevice& m_device;
+    CEditHistory* m_history = nullptr;
     std::array<std::string, kCylinders> m_texts;
     bool m_changeForAll = true;
     DeadlineTimer m_applyTimer;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "calibration/EditHistory.h"
 #include "errors/IError.h"
 #include "lang/translate.h"
 #include "device/CLPGDevice.h"
@@ -168,6 +169,72 @@ MapEditOutcome CMapGridModel::incrementSelected(int step)
     return edit("CMapArray::incrementSelected()", step > 0 ? Op::Add : Op::Subtract, magnitude(std::llabs(step)), true);
 }
 
+const char* CMapGridModel::stepName(Op op, int value)
+{
+    switch (op) {
+    case Op::Add: return value == 1 ? "Mapa +1%" : "Dodaj do mapy";
+    case Op::Subtract: return value == 1 ? "Mapa -1%" : "Odejmij od mapy";
+    case Op::Set: return "Ustaw w mapie";
+    case Op::Clear: return "Kasuj poprawki";
+    }
+    return "";
+}
+
+void CMapGridModel::recordStep(const char* name, std::vector<CellChange> cells)
+{
+    if (!m_history || cells.empty())
+        return;
+    m_history->record({name, [this, cells] { return replay(cells, true); },
+                       [this, cells] { return replay(cells, false); }});
+}
+
+bool CMapGridModel::replay(const std::vector<CellChange>& cells, bool undoing)
+{
+    IUserPrompt& prompt = m_device.prompt();
+    try {
+        std::array<std::array<std::optional<double>, kMapColumns>, kMapRows> target{};
+        for (const CellChange& cell : cells)
+            target[static_cast<std::size_t>(cell.row)][static_cast<std::size_t>(cell.column)] =
+                undoing ? cell.before : cell.after;
+        const bool connected = m_device.isConnected();
+        CBusyScope busy(prompt);
+        // One "set" request per run of equal values along a row; the grid follows each run the
+        // controller took, so grid and controller agree even when a later request fails.
+        for (int r = 0; r < kMapRows; ++r) {
+            const auto& row = target[static_cast<std::size_t>(r)];
+            for (int c = 0; c < kMapColumns;) {
+                if (!row[static_cast<std::size_t>(c)]) {
+                    ++c;
+                    continue;
+                }
+                const double v = *row[static_cast<std::size_t>(c)];
+                int end = c + 1;
+                while (end < kMapColumns && row[static_cast<std::size_t>(end)] == v)
+                    ++end;
+                // A value read from the controller may lie outside what a "set" can carry; it
+                // goes back as near as the request allows.
+                const int percent = static_cast<int>(std::lround(std::clamp(v, -100.0, 155.0)));
+                if (connected &&
+                    !m_device.editMapRange(static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(c), 1,
+                                           static_cast<std::uint8_t>(end - c), MapEdit::Set,
+                                           static_cast<std::uint8_t>(percent + 100))) {
+                    prompt.error(translate(kMapWriteFailed));
+                    return false;
+                }
+                for (int k = c; k < end; ++k)
+                    setCellValue(k, r, v);
+                c = end;
+            }
+        }
+        if (connected)
+            m_storeTimer.restart();
+        return true;
+    } catch (const IError& e) {
+        prompt.errorBox(undoing ? "CMapArray::undo()" : "CMapArray::redo()", e);
+        return false;
+    }
+}
+
 double CMapGridModel::newValue(Op op, double old, int value)
 {
     switch (op) {
@@ -189,10 +256,15 @@ MapEditOutcome CMapGridModel::edit(const char* handler, Op op, int value, bool r
 
         // The grid works out every selected cell on its own, from what it shows; the controller
         // applies the same operation to its copy with its own clamping.
+        std::vector<CellChange> changes;
         for (int c = 0; c < kMapColumns; ++c)
             for (int r = 0; r < kMapRows; ++r)
-                if (m_selection.isSelected(c, r))
-                    setCellValue(c, r, clampPercent(newValue(op, cellValue(c, r), value)));
+                if (m_selection.isSelected(c, r)) {
+                    const double before = cellValue(c, r);
+                    setCellValue(c, r, clampPercent(newValue(op, before, value)));
+                    changes.push_back({c, r, before, cellValue(c, r)});
+                }
+        recordStep(stepName(op, value), std::move(changes));
 
         if (!m_device.isConnected())
             return MapEditOutcome::GridOnly;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "maps/MapModel.h"
 #include "monitor/CDiag.h"
@@ -21,6 +22,7 @@
 
 namespace tarvola {
 
+class CEditHistory;
 class CLPGDevice;
 class IUserPrompt;
 struct CDeviceSettings;
@@ -127,6 +129,11 @@ public:
     // Only this path tells the user when the controller did not take the request.
     MapEditOutcome incrementSelected(int step);
 
+    // ---- undo ----
+    // Every edit of the grid goes into `history` (null: none) as a step that sets the cells it
+    // changed back, or forward again, with one range request per run of equal values in a row.
+    void setHistory(CEditHistory* history) { m_history = history; }
+
     // ---- store timer ----
     const DeadlineTimer& storeTimer() const { return m_storeTimer; }
     // Timer expiry: storeMap, then the record takes the grid (clamped to −50..50).
@@ -136,8 +143,19 @@ public:
 
 private:
     enum class Op { Add, Subtract, Set, Clear };
+    struct CellChange {
+        int column = 0;
+        int row = 0;
+        double before = 0;
+        double after = 0;
+    };
+    // Shows the cells' old or new values and, when connected, sends them as "set" range requests;
+    // true when every request was taken (the store timer then runs) or no controller is connected.
+    bool replay(const std::vector<CellChange>& cells, bool undoing);
+    void recordStep(const char* name, std::vector<CellChange> cells);
     MapEditOutcome edit(const char* handler, Op op, int value, bool reportFailure);
     static double newValue(Op op, double old, int value);
+    static const char* stepName(Op op, int value);
 
     struct Cell {
         bool filled = false;
@@ -149,6 +167,7 @@ private:
     MapSelection m_selection;
     OperatingPointMarker m_marker;
     DeadlineTimer m_storeTimer;
+    CEditHistory* m_history = nullptr;
 };
 
 } // namespace tarvola

@@ -11,6 +11,23 @@ void CDiagData::append(const CDiag& sample)
     if (m_samples.size() > kKeepAtMost)
         m_samples.erase(m_samples.begin(), m_samples.begin() + kDropAtOnce);
     m_samples.push_back(sample);
+    ++m_appended;
+}
+
+std::uint64_t CDiagData::appended() const
+{
+    CMutexGuard guard(m_lock);
+    return m_appended;
+}
+
+std::uint64_t CDiagData::copySince(std::uint64_t seen, std::vector<CDiag>& out) const
+{
+    CMutexGuard guard(m_lock);
+    const std::uint64_t fresh = m_appended > seen ? m_appended - seen : 0;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(fresh, m_samples.size()));
+    for (std::size_t i = m_samples.size() - n; i < m_samples.size(); ++i)
+        out.push_back(m_samples[i]);
+    return m_appended;
 }
 
 bool CDiagData::newest(CDiag& out) const

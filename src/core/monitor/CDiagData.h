@@ -8,6 +8,7 @@
 // thread never reads the settings record that the user-interface thread changes.
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -33,6 +34,11 @@ public:
     void copyRange(std::vector<CDiag>& out, std::size_t first, std::size_t end) const;
     std::size_t count() const;
     void clear();
+    // Every sample appended since the buffer was made, dropped and cleared ones included.
+    std::uint64_t appended() const;
+    // A reader that saw `seen` appended samples gets those appended since that are still held,
+    // oldest first, and learns the new total: a page that wants every sample, not only the newest.
+    std::uint64_t copySince(std::uint64_t seen, std::vector<CDiag>& out) const;
 
     void setContext(const DiagContext& context);
     DiagContext context() const;
@@ -40,6 +46,7 @@ public:
 private:
     mutable CMutex m_lock;
     std::deque<CDiag> m_samples;
+    std::uint64_t m_appended = 0;
     DiagContext m_context;
 };
 

@@ -2,8 +2,10 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <filesystem>
 
 #include "lang/Language.h"
+#include "settings/CSettingsFile.h"
 
 namespace tarvola::gui {
 
@@ -15,6 +17,11 @@ CVeldranixDoc::CVeldranixDoc(IUserPrompt& prompt, LinkTiming timing, AppConfig c
     : CLPGDevice(prompt, timing, std::move(config))
 {
     qRegisterMetaType<tarvola::DeviceChange>();
+    m_autoCalibration = std::make_unique<CAutoCalibration>(m_multiplier);
+    m_mapGrid.setHistory(&m_history);
+    m_multiplier.setHistory(&m_history);
+    m_mainCorr.setHistory(&m_history);
+    m_history.setOnChange([this] { emit historyChanged(); });
     setListener(this);
     g_document = this;
 }
@@ -48,14 +55,46 @@ void CVeldranixDoc::SetLanguage(int language)
     emit languageChanged();
 }
 
+bool CVeldranixDoc::openComparison(const std::string& path, std::string& error)
+{
+    CDeviceSettings file;
+    if (!readSettingsRecord(path, file, error))
+        return false;
+    m_comparison = file;
+    m_comparisonName = std::filesystem::path(path).filename().string();
+    emit comparisonChanged();
+    return true;
+}
+
+void CVeldranixDoc::endComparison()
+{
+    if (!m_comparison)
+        return;
+    m_comparison.reset();
+    m_comparisonName.clear();
+    emit comparisonChanged();
+}
+
+void CVeldranixDoc::setCalibrationTiming(const AutoCalibrationTiming& timing)
+{
+    if (!calibrating())
+        m_autoCalibration = std::make_unique<CAutoCalibration>(m_multiplier, timing);
+}
+
 void CVeldranixDoc::deviceChanged(const DeviceChange& change)
 {
     // Changes made on the user-interface thread reach the views before the operation returns, so a
     // handler that writes a block sees its page redrawn; the polling thread's are queued over.
-    if (QThread::currentThread() == thread())
+    auto announce = [this, change] {
+        // Edits made before the controller's picture was replaced no longer describe it.
+        if (change.has(DeviceChange::Replaced) && m_history.clear())
+            emit historyCleared();
         emit changed(change);
+    };
+    if (QThread::currentThread() == thread())
+        announce();
     else
-        QMetaObject::invokeMethod(this, [this, change] { emit changed(change); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, announce, Qt::QueuedConnection);
 }
 
 void CVeldranixDoc::controllerLost()

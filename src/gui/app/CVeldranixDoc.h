@@ -8,8 +8,15 @@
 // language is languageChanged(). No view refreshes another: each listens and redraws itself.
 
 #include <QObject>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "calibration/CAutoCalibration.h"
+#include "calibration/CMultiplierCalibration.h"
+#include "calibration/EditHistory.h"
+#include "calibration/MainCorrEditor.h"
+#include "calibration/MapGridModel.h"
 #include "device/CLPGDevice.h"
 
 namespace tarvola::gui {
@@ -27,9 +34,31 @@ public:
     // "TARVOLA v 1.08 LPG" and "     DEMO" or fifteen spaces: the main window's title.
     static QString titleText(bool demo);
     // False while an automatic calibration runs.
-    bool CanCloseFrame() const { return !m_calibrating; }
-    bool calibrating() const { return m_calibrating; }
-    void setCalibrating(bool on) { m_calibrating = on; }
+    bool CanCloseFrame() const { return !calibrating(); }
+    bool calibrating() const { return m_multiplier.busy(); }
+    void setCalibrating(bool on) { m_multiplier.setBusy(on); }
+
+    // The calibration workspace's models, one each for the whole program: the map grid with its
+    // selection, marker and store timer; the calibration page (point maps, multiplier line, busy
+    // flag); the per-cylinder corrections; the autocalibration; and the undo history of their edits.
+    // The windows draw them and forward their events; the models live as long as the document.
+    CMapGridModel& mapGrid() { return m_mapGrid; }
+    CMultiplierCalibration& multiplier() { return m_multiplier; }
+    CMainCorrEditor& mainCorr() { return m_mainCorr; }
+    CAutoCalibration& autoCalibration() { return *m_autoCalibration; }
+    CEditHistory& history() { return m_history; }
+    // "Compare with a file": a settings file whose map and multiplier line the map page and the
+    // chart show beside the controller's. Nothing is written by comparing. False, with `error` set
+    // and any comparison kept, when the file cannot be read.
+    bool openComparison(const std::string& path, std::string& error);
+    void endComparison();
+    // The file's record while a comparison is open; null otherwise.
+    const CDeviceSettings* comparison() const { return m_comparison ? &*m_comparison : nullptr; }
+    // The file name (without its folder) of the open comparison.
+    const std::string& comparisonName() const { return m_comparisonName; }
+
+    // Tests with an engine faster than real time shorten the autocalibration's waits.
+    void setCalibrationTiming(const AutoCalibrationTiming& timing);
 
     // Switches the interface language; every window relabels itself from languageChanged().
     void SetLanguage(int language);
@@ -43,6 +72,12 @@ signals:
     void changed(const tarvola::DeviceChange& change);
     // The interface language changed.
     void languageChanged();
+    // The undo history changed (a step recorded, undone, redone or the history cleared).
+    void historyChanged();
+    // The undo history was cleared because the controller's picture was replaced.
+    void historyCleared();
+    // A comparison with a file was opened or ended.
+    void comparisonChanged();
     // On the user-interface thread: the polling thread gave up on the controller.
     void lostController();
 
@@ -50,8 +85,14 @@ private:
     void deviceChanged(const DeviceChange& change) override;
     void controllerLost() override;
 
-    bool m_calibrating = false;
     bool m_unlocked = false;
+    CMapGridModel m_mapGrid{*this};
+    CMultiplierCalibration m_multiplier{*this};
+    CMainCorrEditor m_mainCorr{*this};
+    std::unique_ptr<CAutoCalibration> m_autoCalibration;
+    CEditHistory m_history;
+    std::optional<CDeviceSettings> m_comparison;
+    std::string m_comparisonName;
 };
 
 } // namespace tarvola::gui

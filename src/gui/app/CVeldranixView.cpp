@@ -11,6 +11,9 @@
 #include "app/CMainFrame.h"
 #include "app/CVeldranixDoc.h"
 #include "app/DataFolder.h"
+#include "calibration/CMainCorrDlg.h"
+#include "calibration/CMapCorrPage.h"
+#include "calibration/CMapPage.h"
 #include "lang/CLangDlg.h"
 #include "lang/CommonTexts.h"
 #include "lang/QtTextTargets.h"
@@ -245,8 +248,8 @@ void CVeldranixView::firstUpdate()
     m_sheet->addPage(new SettingsPageWidget(m_doc, gasPage(), m_sheet));
     m_sheet->addPage(new SettingsPageWidget(m_doc, switchPage(), m_sheet));
     m_sheet->addPage(new SettingsPageWidget(m_doc, advancedPage(), m_sheet));
-    m_sheet->addPage(new ComingPage("Kalibracja", m_sheet));
-    m_sheet->addPage(new ComingPage("Mapa", m_sheet));
+    m_sheet->addPage(new CMapPage(m_doc, m_sheet));
+    m_sheet->addPage(new CMapCorrPage(m_doc, m_sheet));
     m_sheet->addPage(new ComingPage("Oscyloskop", m_sheet));
     m_initialised = true;
     applyLanguage();
@@ -441,6 +444,9 @@ void CVeldranixView::onCommand(int command)
 {
     switch (command) {
     case ids::CmdMainCorr:
+        if (!m_doc.calibrating())
+            CMainCorrDlg::openOnce(m_doc, window());
+        break;
     case ids::CmdCharts:
     case ids::CmdErrors:
     case ids::CmdService:

@@ -137,9 +137,14 @@ void CMainMenuTexts::fillTexts()
 {
     auto add = [this](int id, std::string_view polish) { addText(id, windowTexts(polish)); };
     add(0, "Plik");
-    add(1, "Narzędzia");
-    add(2, "O programie");
+    add(1, "Edycja");
+    add(2, "Narzędzia");
+    add(3, "O programie");
     add(ids::CmdExit, "Wyjście");
+    add(ids::CmdUndo, "Cofnij");
+    add(ids::CmdRedo, "Ponów");
+    add(ids::CmdCompare, "Porównaj z plikiem ustawień...");
+    add(ids::CmdCompareEnd, "Zakończ porównanie");
     add(ids::CmdMainCorr, "Korekta główna...");
     add(ids::CmdCharts, "Wykresy...");
     add(ids::CmdErrors, "Błędy urządzenia...");
@@ -175,6 +180,88 @@ void CPasswdDlgTexts::fillTexts()
     add(1201, "Podaj hasło");
     add(ids::Ok, "OK");
     add(ids::Cancel, "Anuluj");
+}
+
+void CMapPageTexts::fillTexts()
+{
+    using namespace calids;
+    add(kCaptionId, "Kalibracja");
+    add(BtnClearPetrol, "Kasuj benzynę");
+    add(BtnClearGas, "Kasuj gaz");
+    add(BtnCreate, "Oblicz nastawy");
+    add(BtnClearLine, "Kasuj nastawy");
+    add(Lock, "Blokada");
+    add(PetrolTime, "Czas wtrysku benzynowy");
+    add(GasTime, "Czas wtr. gazowy");
+    add(MainCorr, "Korekta główna [ms]");
+    add(PetrolFill, "Wypełnienie mapy benzynowej");
+    add(GasFill, "Wypełnienie mapy gazowej");
+    add(Hint, "Przeciągnij punkt linii myszą lub użyj strzałek; Page Up / Page Down przesuwa całą linię.");
+    add(ComparedWith, "Porównanie z plikiem:");
+    add(EndCompare, "Zakończ porównanie");
+}
+
+void CTimeCorrChartTexts::fillTexts()
+{
+    add(chartids::Petrol, "Mapa benzynowa");
+    add(chartids::Gas, "Mapa gazowa");
+    add(chartids::Line, "Linia mnożnika");
+    add(chartids::FileLine, "Linia mnożnika z pliku");
+}
+
+void CMapTexts::fillTexts()
+{
+    using namespace mapids;
+    add(kCaptionId, "Mapa");
+    add(Hint, "Zaznacz komórki myszą lub strzałkami (Shift rozszerza). Prawy przycisk: poprawki. Page Up / Page Down: ±1 %.");
+    add(ComparedWith, "Porównanie z plikiem:");
+    add(EndCompare, "Zakończ porównanie");
+    add(DiffLegend, "Różnica: sterownik − plik");
+    add(Differs, "Mapa w oknie może różnić się od mapy w sterowniku.");
+    add(ReadBack, "Odczytaj mapę ze sterownika");
+}
+
+void CMapMenuTexts::fillTexts()
+{
+    auto add = [this](int id, std::string_view polish) { addText(id, windowTexts(polish)); };
+    add(0, "Poprawki");
+    add(32785, "Dodaj...");
+    add(32786, "Odejmij...");
+    add(32788, "Ustaw..");
+    add(32787, "Kasuj poprawki");
+}
+
+void CMapAddDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Dodaj...");
+    add(mapdlgids::AddPrompt, "Dodaj:");
+    add(ids::Ok, "OK");
+    add(ids::Cancel, "Anuluj");
+}
+
+void CMapSubbDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Odejmij...");
+    add(mapdlgids::SubbPrompt, "Odejmij:");
+    add(ids::Ok, "OK");
+    add(ids::Cancel, "Anuluj");
+}
+
+void CMapSetDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Ustaw...");
+    add(mapdlgids::SetPrompt, "Ustaw wartość:");
+    add(ids::Ok, "OK");
+    add(ids::Cancel, "Anuluj");
+}
+
+void CMainCorrDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Korekcje");
+    add(corrids::ChangeForAll, "Zmiana dla wszystkich");
+    add(corrids::CylinderHeading, "Cylinder");
+    add(corrids::CorrectionHeading, "Korekta [ms]");
+    add(ids::Cancel, "Zamknij");
 }
 
 CComingPageTexts::CComingPageTexts(std::string_view title)

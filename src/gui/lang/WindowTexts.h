@@ -25,6 +25,8 @@ constexpr int Cancel = 2;
 constexpr int CmdMainCorr = 32773, CmdCharts = 32774, CmdErrors = 32775, CmdService = 32776, CmdSettings = 32777,
               CmdLanguage = 32778, CmdInjCalc = 32779, CmdLargeDisplay = 32780, CmdHelp = 57670, CmdAbout = 57664,
               CmdExit = 57665;
+// The Edit menu: undo and redo of the calibration edits, the comparison with a settings file.
+constexpr int CmdUndo = 57643, CmdRedo = 57644, CmdCompare = 32781, CmdCompareEnd = 32782;
 } // namespace ids
 
 // Every Polish window text with its note, and one language's texts (language ids 1..11; empty for the
@@ -91,6 +93,102 @@ public:
 class CSettingsPageTexts : public CWindowTexts {
 public:
     explicit CSettingsPageTexts(const SettingsPage& page);
+};
+
+// ---- the calibration workspace ----
+
+// The calibration page ("Kalibracja"): its buttons, check box, progress bar and labels. The
+// autocalibration button's text follows the run ("Autokalibracja" / "Wyłącz kalibrację") and comes
+// from the message dictionary, not from this table.
+namespace calids {
+constexpr int BtnAuto = 1140, BtnClearPetrol = 1138, BtnClearGas = 1139, BtnCreate = 1137, BtnClearLine = 1141,
+              Lock = 1084, Progress = 1103;
+constexpr int PetrolTime = 1142, GasTime = 1143, MainCorr = 1144, PetrolFill = 1145, GasFill = 1146, Hint = 1147,
+              ComparedWith = 1148, EndCompare = 1149;
+} // namespace calids
+
+class CMapPageTexts : public CWindowTexts {
+public:
+    CMapPageTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The chart's legend (the axis titles are messages: "Czas [ms]", "Mnożnik", "Ciśnienie kolektora [kPa]").
+namespace chartids {
+constexpr int Petrol = 1, Gas = 2, Line = 3, FileLine = 4;
+} // namespace chartids
+
+class CTimeCorrChartTexts : public CWindowTexts {
+public:
+    CTimeCorrChartTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The correction map page ("Mapa").
+namespace mapids {
+constexpr int Hint = 1150, ComparedWith = 1151, EndCompare = 1152, DiffLegend = 1153, Differs = 1154,
+              ReadBack = 1155;
+} // namespace mapids
+
+class CMapTexts : public CWindowTexts {
+public:
+    CMapTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The map grid's popup menu: position 0 is the "Poprawki" submenu, the commands are keyed by their
+// numbers (kMapCmdAdd … in calibration/MapGridModel.h).
+class CMapMenuTexts : public CMultiLangMenu {
+public:
+    CMapMenuTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The three value dialogs of the map edits: caption, prompt, OK and Cancel.
+namespace mapdlgids {
+constexpr int AddEdit = 1297, AddPrompt = 1298, SubbEdit = 1301, SubbPrompt = 1302, SetEdit = 1046,
+              SetPrompt = 1047;
+} // namespace mapdlgids
+
+class CMapAddDlgTexts : public CWindowTexts {
+public:
+    CMapAddDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+class CMapSubbDlgTexts : public CWindowTexts {
+public:
+    CMapSubbDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+class CMapSetDlgTexts : public CWindowTexts {
+public:
+    CMapSetDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The per-cylinder correction dialog ("Korekcje").
+namespace corrids {
+constexpr int ChangeForAll = 1421, CylinderHeading = 1400, CorrectionHeading = 1401;
+constexpr int Edits[8] = {1198, 1223, 1225, 1227, 1229, 1231, 1233, 1235};
+constexpr int CoarseSpins[8] = {1201, 1237, 1238, 1239, 1240, 1241, 1242, 1243};
+constexpr int FineSpins[8] = {1200, 1224, 1226, 1228, 1230, 1232, 1234, 1236};
+constexpr int NumberLabels[8] = {1330, 1331, 1332, 1333, 1334, 1335, 1336, 1337};
+} // namespace corrids
+
+class CMainCorrDlgTexts : public CWindowTexts {
+public:
+    CMainCorrDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
 };
 
 // Identifiers of the main view's captions.
