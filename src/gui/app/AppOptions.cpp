@@ -1,5 +1,6 @@
 #include "app/AppOptions.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tarvola::gui {
@@ -23,7 +24,16 @@ const char* appUsage()
            "  --lang ID         interface language 0..12 (0 Polski, 1 English, 2 Russian, 3 Deutsch, ...)\n"
            "  --screenshots DIR write a PNG of the main window with each page open, then quit\n"
            "  --quit-after MS   close the window after MS milliseconds\n"
-           "  --report          on exit, print the time to the first live value, CPU time and peak memory\n";
+           "  --report          on exit, print the time to the first live value, CPU time and peak memory\n"
+           "  --page NAME       open this page at start: petrol, gas, switch, advanced, calibration, map,\n"
+           "                    oscilloscope\n";
+}
+
+const std::vector<std::string>& pageNames()
+{
+    static const std::vector<std::string> names = {"petrol", "gas", "switch", "advanced",
+                                                   "calibration", "map", "oscilloscope"};
+    return names;
 }
 
 bool parseAppOptions(const std::vector<std::string>& args, AppOptions& out, std::string& error)
@@ -71,6 +81,18 @@ bool parseAppOptions(const std::vector<std::string>& args, AppOptions& out, std:
                 error = "--quit-after takes milliseconds, not '" + v + "'";
                 return false;
             }
+            inSim = false;
+        } else if (a == "--page") {
+            if (!value(i, a, v))
+                return false;
+            const auto& names = pageNames();
+            const auto it = std::find(names.begin(), names.end(), v);
+            if (it == names.end()) {
+                error = "--page takes a page name (petrol, gas, switch, advanced, calibration, map, oscilloscope), not '" +
+                        v + "'";
+                return false;
+            }
+            out.page = static_cast<int>(it - names.begin());
             inSim = false;
         } else if (a == "--report") {
             out.report = true;

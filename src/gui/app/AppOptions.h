@@ -2,7 +2,8 @@
 // The desktop application's command line:
 //   tarvola [--port PATH] [--simulate [virtual-controller options]] [--demo] [--lang ID]
 // plus, for scripts and measurements, --screenshots DIR (write a picture of every page, then quit),
-// --quit-after MS and --report (print start-up time, CPU and memory on exit).
+// --quit-after MS, --report (print start-up time, CPU and memory on exit) and --page NAME (the page
+// shown at start).
 
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@ struct AppOptions {
     std::string screenshotDir;
     int quitAfterMs = 0;
     bool report = false;
+    int page = -1;                      // --page: the property sheet's page shown at start
     bool help = false;
 };
 
@@ -27,5 +29,8 @@ struct AppOptions {
 // the application's own options goes to the virtual controller.
 bool parseAppOptions(const std::vector<std::string>& args, AppOptions& out, std::string& error);
 const char* appUsage();
+// The pages of the property sheet by their English names, in sheet order; the screenshot command
+// names its pictures after them.
+const std::vector<std::string>& pageNames();
 
 } // namespace tarvola::gui

@@ -1,6 +1,9 @@
 #include "app/CMainFrame.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <algorithm>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -8,6 +11,7 @@
 
 #include "app/CVeldranixDoc.h"
 #include "app/CVeldranixView.h"
+#include "service/SettingsActions.h"
 #include "app/Icons.h"
 #include "lang/QtTextTargets.h"
 #include "lang/translate.h"
@@ -24,9 +28,21 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
     m_view = new CVeldranixView(doc, *this, scroll);
     scroll->setWidget(m_view);
     setCentralWidget(scroll);
+    static constexpr int kFrameCommands[] = {ids::CmdExit, ids::CmdUndo, ids::CmdRedo, ids::CmdCompare,
+                                             ids::CmdCompareEnd};
     for (const auto& [command, act] : m_actions)
-        if (command != ids::CmdExit)
+        if (std::find(std::begin(kFrameCommands), std::end(kFrameCommands), command) == std::end(kFrameCommands))
             connect(act, &QAction::triggered, this, [this, command = command] { m_view->onCommand(command); });
+    connect(m_actions[ids::CmdUndo], &QAction::triggered, this, &CMainFrame::undo);
+    connect(m_actions[ids::CmdRedo], &QAction::triggered, this, &CMainFrame::redo);
+    connect(m_actions[ids::CmdCompare], &QAction::triggered, this, qOverload<>(&CMainFrame::compareWithFile));
+    connect(m_actions[ids::CmdCompareEnd], &QAction::triggered, &doc, &CVeldranixDoc::endComparison);
+    connect(&doc, &CVeldranixDoc::historyChanged, this, &CMainFrame::relabelEditMenu);
+    connect(&doc, &CVeldranixDoc::comparisonChanged, this, &CMainFrame::relabelEditMenu);
+    connect(&doc, &CVeldranixDoc::historyCleared, this, [this] {
+        statusBar()->showMessage(qs(translate("Historia zmian została wyczyszczona: sterownik ma nowe ustawienia.")),
+                                 8000);
+    });
     m_state = new QLabel(this);
     statusBar()->addPermanentWidget(m_state);
 
@@ -74,6 +90,18 @@ void CMainFrame::buildMenu()
     QAction* exit = add(file, ids::CmdExit, QKeySequence::Quit);
     exit->setIcon({});
     connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QString());
+    add(edit, ids::CmdUndo, QKeySequence::Undo);
+    add(edit, ids::CmdRedo)->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                           QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addSeparator();
+    add(edit, ids::CmdCompare);
+    add(edit, ids::CmdCompareEnd);
+    for (int command : {ids::CmdUndo, ids::CmdRedo, ids::CmdCompare, ids::CmdCompareEnd})
+        m_actions[command]->setIcon({});
+    // The Edit menu's state follows the calibration busy flag, which has no signal of its own.
+    connect(edit, &QMenu::aboutToShow, this, &CMainFrame::relabelEditMenu);
 
     QMenu* tools = menuBar()->addMenu(QString());
     for (int command : {ids::CmdMainCorr, ids::CmdCharts, ids::CmdErrors, ids::CmdService, ids::CmdSettings,
@@ -128,7 +156,72 @@ void CMainFrame::languageRefresh()
     } catch (const IError&) {
         // A table without a text leaves the menu as it was.
     }
+    relabelEditMenu();
     showConnectionState();
+}
+
+void CMainFrame::relabelEditMenu()
+{
+    const CEditHistory& history = m_doc.history();
+    // The entries' words come from the menu's table, the step names are messages.
+    auto label = [this](int command, const std::string& step) {
+        QString entry = qs(text(command));
+        if (!step.empty())
+            entry += QStringLiteral(": ") + qs(translate(step));
+        return entry;
+    };
+    QAction* undoAction = m_actions[ids::CmdUndo];
+    QAction* redoAction = m_actions[ids::CmdRedo];
+    try {
+        undoAction->setText(label(ids::CmdUndo, history.undoName()));
+        redoAction->setText(label(ids::CmdRedo, history.redoName()));
+    } catch (const IError&) {
+        // A missing text keeps the entries as they were.
+    }
+    const bool idle = !m_doc.calibrating();
+    undoAction->setEnabled(idle && history.canUndo());
+    redoAction->setEnabled(idle && history.canRedo());
+    m_actions[ids::CmdCompare]->setEnabled(idle);
+    m_actions[ids::CmdCompareEnd]->setEnabled(m_doc.comparison() != nullptr);
+}
+
+void CMainFrame::undo()
+{
+    if (m_doc.calibrating() || !m_doc.history().canUndo())
+        return;
+    const std::string step = m_doc.history().undoName();
+    if (m_doc.history().undo())
+        statusBar()->showMessage(qs(translate("Cofnięto: ") + translate(step)), 5000);
+}
+
+void CMainFrame::redo()
+{
+    if (m_doc.calibrating() || !m_doc.history().canRedo())
+        return;
+    const std::string step = m_doc.history().redoName();
+    if (m_doc.history().redo())
+        statusBar()->showMessage(qs(translate("Ponowiono: ") + translate(step)), 5000);
+}
+
+void CMainFrame::compareWithFile()
+{
+    if (m_doc.calibrating())
+        return;
+    const QString folder = qs(settingsFolder().value_or(QDir::homePath().toStdString()));
+    const QString path = QFileDialog::getOpenFileName(this, m_actions[ids::CmdCompare]->text().remove(QLatin1Char('&')),
+                                                      folder, QStringLiteral("*.xset;;*"));
+    if (!path.isEmpty())
+        compareWithFile(path);
+}
+
+bool CMainFrame::compareWithFile(const QString& path)
+{
+    std::string error;
+    if (!m_doc.openComparison(path.toStdString(), error)) {
+        m_doc.prompt().error(translate("Nie można wczytać ustawień z pliku") + "\n" + error);
+        return false;
+    }
+    return true;
 }
 
 void CMainFrame::showConnectionState()

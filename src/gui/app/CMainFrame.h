@@ -37,6 +37,14 @@ public:
     // The status bar's connection text.
     void showConnectionState();
 
+    // The Edit menu: one step back or forward in the calibration edits' history, named in the
+    // status bar; the comparison of the map and the multiplier line with a settings file (the file
+    // dialog opens in the settings folder; tests pass the path).
+    void undo();
+    void redo();
+    void compareWithFile();
+    bool compareWithFile(const QString& path);
+
     // One tick of each timer; the timers call these, tests may too.
     void refreshTick();
     void reconnectTick();
@@ -46,6 +54,8 @@ protected:
 
 private:
     void buildMenu();
+    // The undo and redo entries name their step and are enabled only when there is one to take.
+    void relabelEditMenu();
     CVeldranixDoc& m_doc;
     CVeldranixView* m_view = nullptr;
     QTimer m_refresh;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "lang/QtTextTargets.h"
 
@@ -24,29 +25,38 @@ int box(QWidget* owner, QMessageBox::Icon icon, const std::string& text, QMessag
 }
 } // namespace
 
+int CQtPrompt::show(int icon, const std::string& text, int buttons)
+{
+    if (m_unattended) {
+        std::fprintf(stderr, "tarvola: [%s] %s\n", kCaption, text.c_str());
+        return (buttons & QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    }
+    return box(m_owner, static_cast<QMessageBox::Icon>(icon), text, static_cast<QMessageBox::StandardButtons>(buttons));
+}
+
 void CQtPrompt::information(const std::string& text)
 {
-    box(m_owner, QMessageBox::Information, text, QMessageBox::Ok);
+    show(QMessageBox::Information, text, QMessageBox::Ok);
 }
 
 void CQtPrompt::warning(const std::string& text)
 {
-    box(m_owner, QMessageBox::Warning, text, QMessageBox::Ok);
+    show(QMessageBox::Warning, text, QMessageBox::Ok);
 }
 
 void CQtPrompt::error(const std::string& text)
 {
-    box(m_owner, QMessageBox::Critical, text, QMessageBox::Ok);
+    show(QMessageBox::Critical, text, QMessageBox::Ok);
 }
 
 void CQtPrompt::plain(const std::string& text)
 {
-    box(m_owner, QMessageBox::NoIcon, text, QMessageBox::Ok);
+    show(QMessageBox::NoIcon, text, QMessageBox::Ok);
 }
 
 bool CQtPrompt::yesNo(const std::string& text)
 {
-    return box(m_owner, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CQtPrompt::pumpEvents()

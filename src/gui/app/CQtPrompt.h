@@ -12,6 +12,9 @@ namespace tarvola::gui {
 class CQtPrompt : public IUserPrompt {
 public:
     void setOwner(QWidget* owner) { m_owner = owner; }
+    // Unattended (the screenshot command): no box is shown; each is printed to standard error and
+    // answered as its default button would be (OK, No).
+    void setUnattended(bool on) { m_unattended = on; }
     void information(const std::string& text) override;
     void warning(const std::string& text) override;
     void error(const std::string& text) override;
@@ -21,7 +24,10 @@ public:
     void setBusy(bool busy) override;
 
 private:
+    int show(int icon, const std::string& text, int buttons);
+
     QPointer<QWidget> m_owner;
+    bool m_unattended = false;
 };
 
 } // namespace tarvola::gui

@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -21,10 +23,13 @@
 #include "app/CMainFrame.h"
 #include "app/CVeldranixDoc.h"
 #include "app/CVeldranixView.h"
+#include "calibration/CMainCorrDlg.h"
+#include "calibration/MapValueDlgs.h"
 #include "lang/CLangDlg.h"
 #include "lang/Language.h"
 #include "monitor/CDisplayDlg.h"
 #include "settings/CPasswdDlg.h"
+#include "settings/CSettingsFile.h"
 
 namespace tarvola::gui {
 
@@ -127,6 +132,22 @@ void CVeldranixApp::onStopSignal(int signal)
 
 void CVeldranixApp::closeForSignal(int signal)
 {
+    if (m_doc && m_doc->calibrating() && !m_stoppingCalibration) {
+        // The run ends at its next wait through its own way out: the car back on petrol, the
+        // emulator delay given back. The window closes once it has; a second signal does not wait.
+        std::fprintf(stderr, "tarvola: %s during an automatic calibration: stopping it first\n", ::strsignal(signal));
+        m_stoppingCalibration = true;
+        m_doc->autoCalibration().stop();
+        auto* wait = new QTimer(this);
+        connect(wait, &QTimer::timeout, this, [this, wait, signal] {
+            if (m_doc->calibrating())
+                return;
+            wait->deleteLater();
+            closeForSignal(signal);
+        });
+        wait->start(20);
+        return;
+    }
     if (m_frame && m_frame->isVisible() && !m_frame->close())
         endDuringCalibration(signal);
     QCoreApplication::exit(0);
@@ -207,6 +228,8 @@ bool CVeldranixApp::start(QString& error)
     QApplication::processEvents();
     qApp->installEventFilter(this);
     m_frame->view()->firstUpdate();
+    if (m_options.page >= 0 && m_options.page < m_frame->view()->sheet()->count())
+        m_frame->view()->sheet()->setCurrentIndex(m_options.page);
     return true;
 }
 
@@ -235,45 +258,121 @@ void CVeldranixApp::runAutomation()
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { report(); });
 }
 
+namespace {
+// The pictures are named after the language's code and the window's English name: "pl-calibration.png".
+QString languageCode(int language)
+{
+    static const char* const kCodes[] = {"pl", "en", "ru", "de", "tr", "cs", "hr", "sl", "lt", "it", "es", "pt", "th"};
+    return language >= 0 && language < 13 ? QString::fromLatin1(kCodes[language]) : QStringLiteral("lang%1").arg(language);
+}
+} // namespace
+
 void CVeldranixApp::takeScreenshots()
 {
     const QString dir = QString::fromStdString(m_options.screenshotDir);
     QDir().mkpath(dir);
-    const QString lang = QStringLiteral("lang%1").arg(currentLanguage());
+    const QString lang = languageCode(currentLanguage());
+    auto path = [&](const char* name) { return QStringLiteral("%1/%2-%3.png").arg(dir, lang, QLatin1String(name)); };
+    // Boxes would stop the pictures: they are answered as their default button would be.
+    m_prompt.setUnattended(true);
     // Live values first: the dashboard is what a fitter looks at.
     for (int i = 0; i < 50 && m_firstLiveMs < 0; ++i)
         waitMs(100);
     waitMs(600);
     CAppPropSheet* sheet = m_frame->view()->sheet();
     m_doc->setUnlocked();
+    const auto& names = pageNames();
+    const int calibrationPage = 4;
+    const int mapPage = 5;
+    // A selection on the map, so that its picture shows one.
+    m_doc->mapGrid().selection().dragTo(4, 5, 7, 8);
     for (int i = 0; i < sheet->count(); ++i) {
         sheet->setCurrentIndex(i);
-        waitMs(400);
-        m_frame->grab().save(QStringLiteral("%1/%2-page%3.png").arg(dir, lang).arg(i + 1));
+        // The calibration page reads the point maps and needs a few samples for its live point.
+        waitMs(i == calibrationPage ? 1500 : 400);
+        const QString name = i < static_cast<int>(names.size()) ? QString::fromStdString(names[static_cast<std::size_t>(i)])
+                                                                : QStringLiteral("page%1").arg(i + 1);
+        m_frame->grab().save(QStringLiteral("%1/%2-%3.png").arg(dir, lang, name));
+    }
+
+    // The comparison with a settings file that differs in a few cells and in the line.
+    {
+        CDeviceSettings file = m_doc->m_settings;
+        file.m_injMapTable[6][5] += 4;
+        file.m_injMapTable[7][6] -= 6;
+        file.m_injMapTable[12][9] += 15;
+        for (std::size_t j = 0; j < file.m_setupTimes1.size(); ++j)
+            file.m_setupTimes1[j] = std::clamp(file.m_setupTimes1[j] + static_cast<double>(j % 7) - 2.0, -50.0, 50.0);
+        const std::string comparePath = (QDir(dir).filePath(QStringLiteral("compare.xset"))).toStdString();
+        std::string error;
+        if (writeSettingsRecord(comparePath, file) && m_doc->openComparison(comparePath, error)) {
+            sheet->setCurrentIndex(mapPage);
+            waitMs(400);
+            m_frame->grab().save(path("map-compare"));
+            sheet->setCurrentIndex(calibrationPage);
+            waitMs(600);
+            m_frame->grab().save(path("calibration-compare"));
+            m_doc->endComparison();
+        }
+        std::remove(comparePath.c_str());
+    }
+
+    // The autocalibration while it runs: started from the page's button, pictured from within its
+    // run, then stopped (the car goes back to petrol).
+    sheet->setCurrentIndex(calibrationPage);
+    waitMs(300);
+    if (auto* button = sheet->currentWidget()->findChild<QPushButton*>(QStringLiteral("btn1140"))) {
+        QTimer::singleShot(0, button, &QPushButton::click);
+        QTimer::singleShot(4000, this, [this, path] {
+            m_frame->grab().save(path("autocalibration-running"));
+            m_doc->autoCalibration().stop();
+        });
+        for (int i = 0; i < 100 && !m_doc->calibrating(); ++i)
+            waitMs(50);
+        for (int i = 0; i < 400 && m_doc->calibrating(); ++i)
+            waitMs(50);
     }
     sheet->setCurrentIndex(0);
-    auto grabDialog = [&](QWidget& dlg, const QString& name) {
+
+    auto grabDialog = [&](QWidget& dlg, const char* name) {
         dlg.show();
         waitMs(400);
-        dlg.grab().save(QStringLiteral("%1/%2-%3.png").arg(dir, lang, name));
+        dlg.grab().save(path(name));
     };
     {
+        CMainCorrDlg dlg(*m_doc, m_frame.get());
+        grabDialog(dlg, "main-corrections");
+    }
+    {
+        CMapAddDlg dlg(m_frame.get());
+        grabDialog(dlg, "map-add");
+    }
+    {
+        CMapSubbDlg dlg(m_frame.get());
+        grabDialog(dlg, "map-subtract");
+    }
+    {
+        CMapSetDlg dlg(m_frame.get());
+        grabDialog(dlg, "map-set");
+    }
+    {
         CDisplayDlg display(*m_doc, m_frame->size(), m_frame.get());
-        grabDialog(display, QStringLiteral("display"));
+        grabDialog(display, "display");
         display.closeDisplay();
     }
     {
         CLangDlg dlg(m_frame.get());
-        grabDialog(dlg, QStringLiteral("language"));
+        grabDialog(dlg, "language");
     }
     {
         CPasswdDlg dlg(m_frame.get());
-        grabDialog(dlg, QStringLiteral("password"));
+        grabDialog(dlg, "password");
     }
     {
         CAboutDlg dlg(m_frame.get());
-        grabDialog(dlg, QStringLiteral("about"));
+        grabDialog(dlg, "about");
     }
+    m_prompt.setUnattended(false);
     std::printf("screenshots written to %s\n", qPrintable(dir));
 }
 

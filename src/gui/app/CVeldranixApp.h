@@ -54,7 +54,8 @@ private:
     void restoreStopSignals();
     void onStopSignal(int signal);
     // Closes the window as its close box does, and leaves the main loop together with any dialog's
-    // loop open at the time; during a calibration, ends the program through endDuringCalibration().
+    // loop open at the time; during a calibration, stops it and closes once it has ended (a second
+    // signal ends the program through endDuringCalibration()).
     void closeForSignal(int signal);
     [[noreturn]] void endDuringCalibration(int signal);
 
@@ -68,6 +69,7 @@ private:
     QString m_configDir;
     std::unique_ptr<QSocketNotifier> m_stopNotifier;
     int m_stopSignal = 0;
+    bool m_stoppingCalibration = false;
     bool m_inMainLoop = false;
 };
 
