@@ -28,6 +28,7 @@ int commandObd(CliContext& c);
 int commandFlash(CliContext& c);
 int commandCalibrate(CliContext& c);
 int commandMultiplier(CliContext& c);
+int commandMap(CliContext& c);
 
 namespace {
 
@@ -97,6 +98,14 @@ constexpr std::array kCommands{
                "read the petrol and gas point maps, print their fill levels and the\nmultiplier line they call "
                "for; --write writes that line",
                commandMultiplier},
+    CliCommand{"map", "map [add|sub|set VALUE|clear --rows R1..R2 --rpm N1..N2 | erase petrol|gas]",
+               "print the correction map, rows by injection-time key 2..20 and columns\n"
+               "by engine-speed key 1000..8000 (as m_injMapTable[ROW][RPM] in settings\n"
+               "files); or change that rectangle of it (R or N alone for one) and store\n"
+               "it: add or sub VALUE (a whole 0..50; above 50 is refused, not lowered),\n"
+               "set VALUE (-50..50) or clear (to 0); erase petrol|gas erases a point\n"
+               "map the controller has collected (needs --yes; --no declines, exit 1)",
+               commandMap},
 };
 
 // The help's second column: a usage line that reaches it puts its summary on the next line.
