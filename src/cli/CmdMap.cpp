@@ -22,14 +22,8 @@ namespace tarvola::cli {
 
 namespace {
 
-constexpr int kFirstRowKey = 2;
-constexpr int kLastRowKey = kFirstRowKey + kMapRows - 1;
-constexpr int kRpmStep = 500;
-constexpr int kFirstRpmKey = 1000;
-constexpr int kLastRpmKey = kFirstRpmKey + kRpmStep * (kMapColumns - 1);
-
-int rowKey(int row) { return row + kFirstRowKey; }
-int rpmKey(int column) { return kFirstRpmKey + kRpmStep * column; }
+int rowKey(int row) { return mapRowKey(row); }
+int rpmKey(int column) { return mapRpmKey(column); }
 
 enum class MapOp { Add, Sub, Set, Clear };
 
@@ -70,18 +64,21 @@ std::optional<Span> spanOf(const std::string& text)
 std::optional<Span> rowsOf(const std::string& text)
 {
     const auto keys = spanOf(text);
-    if (!keys || keys->first < kFirstRowKey || keys->last > kLastRowKey)
+    const auto first = keys ? mapRowOfKey(keys->first) : std::nullopt;
+    const auto last = keys ? mapRowOfKey(keys->last) : std::nullopt;
+    if (!first || !last)
         return std::nullopt;
-    return Span{keys->first - kFirstRowKey, keys->last - kFirstRowKey};
+    return Span{*first, *last};
 }
 
 std::optional<Span> columnsOf(const std::string& text)
 {
     const auto keys = spanOf(text);
-    if (!keys || keys->first < kFirstRpmKey || keys->last > kLastRpmKey || keys->first % kRpmStep != 0 ||
-        keys->last % kRpmStep != 0)
+    const auto first = keys ? mapColumnOfRpmKey(keys->first) : std::nullopt;
+    const auto last = keys ? mapColumnOfRpmKey(keys->last) : std::nullopt;
+    if (!first || !last)
         return std::nullopt;
-    return Span{(keys->first - kFirstRpmKey) / kRpmStep, (keys->last - kFirstRpmKey) / kRpmStep};
+    return Span{*first, *last};
 }
 
 // The value an operation takes, by the value dialogs' rules; on the command line a value the dialog
@@ -122,13 +119,13 @@ bool parseEdit(const std::vector<std::string>& args, MapEditArgs& out, std::ostr
         }
         const std::string& range = args[++i];
         if (isRows && !(rows = rowsOf(range))) {
-            err << "tarvola-cli: --rows takes row keys from " << kFirstRowKey << " to " << kLastRowKey
+            err << "tarvola-cli: --rows takes row keys from " << mapRowKey(0) << " to " << mapRowKey(kMapRows - 1)
                 << ", the first not above the last (not " << range << ")\n";
             return false;
         }
         if (!isRows && !(columns = columnsOf(range))) {
-            err << "tarvola-cli: --rpm takes engine speeds from " << kFirstRpmKey << " to " << kLastRpmKey
-                << " in steps of " << kRpmStep << ", the first not above the last (not " << range << ")\n";
+            err << "tarvola-cli: --rpm takes engine speeds from " << mapRpmKey(0) << " to " << mapRpmKey(kMapColumns - 1)
+                << " in steps of " << kMapRpmKeyStep << ", the first not above the last (not " << range << ")\n";
             return false;
         }
     }

@@ -5,6 +5,7 @@
 
 #include "CliCommands.h"
 #include "Json.h"
+#include "maps/MapModel.h"
 #include "settings/SettingsKeys.h"
 
 namespace tarvola::cli {
@@ -16,8 +17,12 @@ bool mapCellOf(const std::string& name, int& row, int& column)
     int rowKey = 0, rpm = 0;
     if (std::sscanf(name.c_str(), "m_injMapTable[%d][%d]", &rowKey, &rpm) != 2)
         return false;
-    row = rowKey - 2;
-    column = (rpm - 1000) / 500;
+    const auto r = mapRowOfKey(rowKey);
+    const auto c = mapColumnOfRpmKey(rpm);
+    if (!r || !c)
+        return false;
+    row = *r;
+    column = *c;
     return true;
 }
 } // namespace

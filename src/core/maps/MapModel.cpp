@@ -112,4 +112,18 @@ MapCell OperatingPointMarker::moveTo(double rpm, double timeMs, bool halfMsRows)
     return previous;
 }
 
+std::optional<int> mapRowOfKey(int rowKey)
+{
+    const int row = rowKey - kMapFirstRowKey;
+    return row >= 0 && row < kMapRows ? std::optional<int>(row) : std::nullopt;
+}
+
+std::optional<int> mapColumnOfRpmKey(int rpmKey)
+{
+    const int offset = rpmKey - kMapFirstRpmKey;
+    if (offset < 0 || offset % kMapRpmKeyStep != 0 || offset / kMapRpmKeyStep >= kMapColumns)
+        return std::nullopt;
+    return offset / kMapRpmKeyStep;
+}
+
 } // namespace tarvola

@@ -28,6 +28,17 @@ std::string mapColumnLabel(int column);
 std::string mapRowLabel(int row);
 constexpr const char* kMapCornerLabel = "ms\\RPM";
 
+// Settings-file keys: cell (r, c) is filed under the upper bounds of its bands, m_injMapTable[r + 2]
+// [500 × c + 1000]; the command line names rows and speeds the same way.
+constexpr int kMapFirstRowKey = 2;
+constexpr int kMapFirstRpmKey = 1000;
+constexpr int kMapRpmKeyStep = 500;
+constexpr int mapRowKey(int row) { return row + kMapFirstRowKey; }
+constexpr int mapRpmKey(int column) { return kMapFirstRpmKey + kMapRpmKeyStep * column; }
+// The row or column a key names; nothing for a key that names none.
+std::optional<int> mapRowOfKey(int rowKey);
+std::optional<int> mapColumnOfRpmKey(int rpmKey);
+
 struct Rgb {
     std::uint8_t red = 0, green = 0, blue = 0;
     bool operator==(const Rgb&) const = default;

@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <unordered_map>
 
+#include "maps/MapModel.h"
 #include "settings/SettingsBlocks.h"
 #include "settings/Conversions.h"
 
@@ -284,7 +285,7 @@ std::vector<SettingsKey> buildKeys()
     // Cells are filed under the upper bounds of their bands: row key r + 2, speed key 500 × c + 1000.
     for (std::size_t r = 0; r < kInjMapRows; ++r)
         for (std::size_t c = 0; c < kInjMapColumns; ++c)
-            t.add(indexed("m_injMapTable", r + 2) + "[" + std::to_string(500 * c + 1000) + "]", Map, NoBlock,
+            t.add(indexed("m_injMapTable", mapRowKey(r)) + "[" + std::to_string(mapRpmKey(c)) + "]", Map, NoBlock,
                   Carry::Percent,
                   [r, c](CDeviceSettings& s) -> SettingsKey::FieldRef { return &s.m_injMapTable[r][c]; });
     TARVOLA_KEY(t, m_corrMap.m_flags, Map, NoBlock, Carry::Any);
