@@ -25,7 +25,11 @@ const std::set<std::string> kSameEverywhere = {"RPM", "ms", "kPa", "C", " ms ", 
                                                "OBD II (EUROPA)"};
 
 // Words that happen to be spelt the same in Polish and in one language (checked by hand).
-const std::set<std::pair<int, std::string>> kCognates = {{Lang::Spanish, "Mapa"}, {Lang::Portuguese, "Mapa"}};
+const std::set<std::pair<int, std::string>> kCognates = {
+    {Lang::Spanish, "Mapa"},        {Lang::Portuguese, "Mapa"},     {Lang::Spanish, "Mapa +1%"},
+    {Lang::Spanish, "Mapa -1%"},    {Lang::Portuguese, "Mapa +1%"}, {Lang::Portuguese, "Mapa -1%"},
+    {Lang::Croatian, "Mapa +1%"},   {Lang::Croatian, "Mapa -1%"},   {Lang::Slovenian, "Mapa +1%"},
+    {Lang::Slovenian, "Mapa -1%"},  {Lang::Czech, "Mapa +1%"},      {Lang::Czech, "Mapa -1%"}};
 
 std::vector<std::string> specifiers(const std::string& text)
 {
