@@ -21,6 +21,7 @@ struct Undo : ScriptedDevice {
     void SetUp() override
     {
         device.setConnected(true);
+        device.m_settings.m_devInfo.m_injCount = 8;
         grid.setHistory(&history);
         line.setHistory(&history);
         corrections.setHistory(&history);
