@@ -344,11 +344,11 @@ void CVeldranixApp::takeScreenshots()
         grabDialog(dlg, "main-corrections");
     }
     {
-        CMapAddDlg dlg(m_frame.get());
+        CMapAddDlg dlg(m_prompt, m_frame.get());
         grabDialog(dlg, "map-add");
     }
     {
-        CMapSubbDlg dlg(m_frame.get());
+        CMapSubbDlg dlg(m_prompt, m_frame.get());
         grabDialog(dlg, "map-subtract");
     }
     {
