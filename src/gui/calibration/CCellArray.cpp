@@ -12,8 +12,11 @@
 namespace tarvola::gui {
 
 namespace {
-// Room a text needs around it inside a cell, in layout units.
-constexpr int kTextMargin = 6;
+// Room a text needs beside it and above and below it inside a cell, in pixels.
+constexpr int kTextMargin = 6, kTextMarginY = 2;
+// The marker dot, in layout units: its inset from the cell's top-left corner, its diameter, and the
+// strip on the left of a marked cell that its text keeps clear of.
+constexpr double kMarkerInset = 2, kMarkerDiameter = 10, kMarkerRoom = 13;
 // The widest text a map cell may carry (a controller's map may hold −100 … +155).
 const QString kWidestBodyText = QStringLiteral("\u2212100%");
 } // namespace
@@ -22,8 +25,6 @@ CCellArray::CCellArray(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::ArrowCursor);
-    // Cells paint every pixel they own; the background shows only around the table.
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -79,10 +80,10 @@ const CCell& CCellArray::cell(int column, int row) const
 QRect CCellArray::toScreen(const QRect& layout) const
 {
     // The frame is drawn on the left and right edges (inclusive), which the neighbour shares.
-    const int left = static_cast<int>(std::lround(layout.x() * m_scale));
-    const int top = static_cast<int>(std::lround(layout.y() * m_scale));
-    const int right = static_cast<int>(std::lround((layout.x() + layout.width()) * m_scale));
-    const int bottom = static_cast<int>(std::lround((layout.y() + layout.height()) * m_scale));
+    const int left = static_cast<int>(std::lround(layout.x() * m_scaleX));
+    const int top = static_cast<int>(std::lround(layout.y() * m_scaleY));
+    const int right = static_cast<int>(std::lround((layout.x() + layout.width()) * m_scaleX));
+    const int bottom = static_cast<int>(std::lround((layout.y() + layout.height()) * m_scaleY));
     return QRect(left, top, right - left, bottom - top);
 }
 
@@ -98,27 +99,27 @@ void CCellArray::invalidateCell(int column, int row)
     update(screenRect(column, row).adjusted(0, 0, 1, 1));
 }
 
-double CCellArray::minimumScale() const
+QSizeF CCellArray::minimumScale() const
 {
     if (m_cells.empty())
-        return 1.0;
+        return {1.0, 1.0};
     const QFontMetrics fm(font());
     auto fits = [&](const QString& text, int width) {
         return (fm.horizontalAdvance(text) + kTextMargin) / static_cast<double>(std::max(1, width));
     };
-    double s = std::max(1.0, (fm.height() + 4.0) / std::max(1, m_corner.m_rect.height()));
-    s = std::max(s, fits(kWidestBodyText, m_columnHeaders.front().m_rect.width()));
-    s = std::max(s, fits(m_corner.m_text, m_corner.m_rect.width()));
+    double x = fits(kWidestBodyText, m_columnHeaders.front().m_rect.width());
+    x = std::max(x, fits(m_corner.m_text, m_corner.m_rect.width()));
     for (const CCell& c : m_rowHeaders)
-        s = std::max(s, fits(c.m_text, c.m_rect.width()));
-    return s;
+        x = std::max(x, fits(c.m_text, c.m_rect.width()));
+    const double y = (fm.height() + kTextMarginY) / static_cast<double>(std::max(1, m_corner.m_rect.height()));
+    return {x, y};
 }
 
 QSize CCellArray::sizeHint() const
 {
-    const double s = minimumScale();
-    return QSize(static_cast<int>(std::ceil(m_layoutSize.width() * s)),
-                 static_cast<int>(std::ceil(m_layoutSize.height() * s)));
+    const QSizeF s = minimumScale();
+    return QSize(static_cast<int>(std::ceil(m_layoutSize.width() * s.width())),
+                 static_cast<int>(std::ceil(m_layoutSize.height() * s.height())));
 }
 
 QSize CCellArray::minimumSizeHint() const
@@ -128,16 +129,21 @@ QSize CCellArray::minimumSizeHint() const
 
 void CCellArray::relayout()
 {
-    const double least = minimumScale();
-    double s = least;
-    if (m_layoutSize.width() > 0 && m_layoutSize.height() > 0)
-        s = std::min(width() / static_cast<double>(m_layoutSize.width()),
-                     height() / static_cast<double>(m_layoutSize.height()));
-    m_scale = std::clamp(s, least, std::max(least, kMaxScale));
-    // The font grows with the cells from the size at which the widget's own font just fits.
+    const QSizeF least = minimumScale();
+    double x = least.width(), y = least.height();
+    if (m_layoutSize.width() > 0 && m_layoutSize.height() > 0) {
+        x = width() / static_cast<double>(m_layoutSize.width());
+        y = height() / static_cast<double>(m_layoutSize.height());
+    }
+    m_scaleX = std::clamp(x, least.width(), std::max(least.width(), kMaxScale));
+    m_scaleY = std::clamp(y, least.height(), std::max(least.height(), kMaxScale));
+    // The font grows with the cells from the size at which the widget's own font just fits, as far
+    // as both directions allow.
+    const double grow = std::min(m_scaleX / least.width(), m_scaleY / least.height());
     m_cellFont = font();
     const int basePixels = QFontInfo(font()).pixelSize();
-    m_cellFont.setPixelSize(std::max(1, static_cast<int>(std::lround(basePixels * m_scale / least))));
+    m_cellFont.setPixelSize(std::max(1, static_cast<int>(std::lround(basePixels * grow))));
+    ++m_fontGeneration;
     update();
 }
 
@@ -156,47 +162,83 @@ void CCellArray::changeEvent(QEvent* event)
     }
 }
 
-void CCellArray::paintCell(QPainter& p, const CCell& cell) const
+const QStaticText& CCellArray::prepared(const CCell& cell) const
 {
-    const QRect r = toScreen(cell.m_rect);
-    // The frame one pixel beyond the cell on the right and bottom, shared with the neighbours.
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(r, cell.m_bkColor);
-    p.setPen(QPen(cell.m_frameColor, 0));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(r);
-    const QRect inner = r.adjusted(1, 1, 0, 0);
-    if (cell.m_selected)
-        p.fillRect(inner, cell.m_selColor);
-    if (!cell.m_text.isEmpty()) {
-        p.setPen(cell.m_textColor);
-        p.drawText(inner, Qt::AlignCenter, cell.m_text);
+    CCell::Prepared& prepared = cell.m_prepared;
+    if (prepared.text != cell.m_text || prepared.fontGeneration != m_fontGeneration) {
+        prepared.text = cell.m_text;
+        prepared.fontGeneration = m_fontGeneration;
+        prepared.layout = QStaticText(cell.m_text);
+        prepared.layout.setTextFormat(Qt::PlainText);
+        prepared.layout.prepare(QTransform(), m_cellFont);
     }
-    if (cell.m_marked) {
-        // A dot in the top-left corner: a circle of three units drawn with a seven-unit pen.
-        p.setRenderHint(QPainter::Antialiasing, true);
-        p.setPen(QPen(kMarkerColour, 7 * m_scale));
-        p.drawEllipse(QRectF(r.left() + 3 * m_scale, r.top() + 3 * m_scale, 7 * m_scale, 7 * m_scale));
-    }
+    return prepared.layout;
 }
 
 void CCellArray::paintEvent(QPaintEvent* event)
 {
-    QPainter p(this);
-    p.setFont(m_cellFont);
-    const QRect dirty = event->rect();
-    auto paintIfDirty = [&](const CCell& c) {
-        if (toScreen(c.m_rect).adjusted(0, 0, 1, 1).intersects(dirty))
-            paintCell(p, c);
+    // Every cell the same way: the frame, the inside in the background or the selected colour, the
+    // centred text and the marker dot. Done in passes over the dirty cells so the painter changes
+    // state rarely: a full repaint draws over three hundred cells.
+    std::vector<const CCell*> dirty;
+    dirty.reserve(m_columnHeaders.size() + m_rowHeaders.size() + m_columnHeaders.size() * m_rowHeaders.size() + 1);
+    const QRect area = event->rect();
+    auto collect = [&](const CCell& c) {
+        if (toScreen(c.m_rect).adjusted(0, 0, 1, 1).intersects(area))
+            dirty.push_back(&c);
     };
-    paintIfDirty(m_corner);
+    collect(m_corner);
     for (const CCell& c : m_columnHeaders)
-        paintIfDirty(c);
+        collect(c);
     for (const CCell& c : m_rowHeaders)
-        paintIfDirty(c);
+        collect(c);
     for (const auto& column : m_cells)
         for (const CCell& c : column)
-            paintIfDirty(c);
+            collect(c);
+
+    QPainter p(this);
+    p.setFont(m_cellFont);
+    // The frame lies on the cell's edges and on the first pixel past it, shared with the neighbours;
+    // filling the framed area with the frame colour and then the inside is far cheaper than stroking
+    // three hundred rectangles.
+    for (const CCell* c : dirty) {
+        const QRect r = toScreen(c->m_rect);
+        p.fillRect(r.adjusted(0, 0, 1, 1), c->m_frameColor);
+        p.fillRect(r.adjusted(1, 1, 0, 0), c->m_selected ? c->m_selColor : c->m_bkColor);
+    }
+    QColor pen;
+    auto usePen = [&](const QColor& colour) {
+        if (colour != pen) {
+            pen = colour;
+            p.setPen(colour);
+        }
+    };
+    for (const CCell* c : dirty) {
+        if (c->m_text.isEmpty())
+            continue;
+        const QStaticText& text = prepared(*c);
+        // A marked cell centres its text beside the marker, so the marker never hides a minus sign.
+        QRect room = toScreen(c->m_rect).adjusted(1, 1, 0, 0);
+        if (c->m_marked)
+            room.setLeft(room.left() + static_cast<int>(std::lround(kMarkerRoom * m_scaleX)));
+        const QSizeF size = text.size();
+        usePen(c->m_textColor);
+        p.drawStaticText(QPointF(room.left() + (room.width() - size.width()) / 2.0,
+                                 room.top() + (room.height() - size.height()) / 2.0),
+                         text);
+    }
+    p.setRenderHint(QPainter::Antialiasing, true);
+    // A light ring keeps the dark-red dot visible on the red of a high correction.
+    p.setPen(QPen(Qt::white, 1.0));
+    p.setBrush(kMarkerColour);
+    const double dot = std::min(m_scaleX, m_scaleY); // round at any aspect
+    for (const CCell* c : dirty) {
+        if (!c->m_marked)
+            continue;
+        const QRect r = toScreen(c->m_rect);
+        p.drawEllipse(QRectF(r.left() + kMarkerInset * dot, r.top() + kMarkerInset * dot, kMarkerDiameter * dot,
+                             kMarkerDiameter * dot));
+    }
 }
 
 bool CCellArray::onHeader(const QPoint& point) const

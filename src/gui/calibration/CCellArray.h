@@ -5,16 +5,18 @@
 // selection rule; it only paints what its cells say.
 //
 // Size: the cells are laid out in layout units (for the map: 50-unit row headers, 41-unit columns,
-// 22-unit rows) and painted at a uniform scale. The scale is the largest that fits the widget, but
-// never below what the widget's font needs so that the longest label still fits, and never above
-// kMaxScale. Frames stay one device pixel wide and the font grows with the cells, so the table is
-// crisp and legible at any window size.
+// 22-unit rows; one unit is one pixel at 100 %) and painted scaled to fill the widget, across and
+// down each on its own. Neither scale goes below what the widget's font needs (the widest label, and
+// "−100%", across; the font's height down), which is also the widget's minimum size, nor above
+// kMaxScale. Frames stay one device pixel wide and the font grows with the cells as far as both
+// scales allow, so the table is crisp and legible at any window size.
 //
 // Repainting is per cell: a changed cell invalidates only its own rectangle, so a marker that moves at
 // the polling rate redraws two cells and nothing else.
 
 #include <QColor>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -33,6 +35,14 @@ struct CCell {
     QColor m_frameColor;
     QColor m_selColor;
     QString m_text;
+
+    // The text laid out for the font it was last drawn with; the table fills it when it paints.
+    struct Prepared {
+        QString text;
+        int fontGeneration = -1;
+        QStaticText layout;
+    };
+    mutable Prepared m_prepared;
 };
 
 struct CellArrayColours {
@@ -70,7 +80,6 @@ public:
     QRect screenRect(int column, int row) const;
     // Widget pixel centre of a body cell, for tests driving the mouse.
     QPoint cellCentre(int column, int row) const { return screenRect(column, row).center(); }
-    double scale() const { return m_scale; }
 
     // Redraws one body cell (only its rectangle).
     void invalidateCell(int column, int row);
@@ -102,9 +111,10 @@ protected:
 
 private:
     QRect toScreen(const QRect& layout) const;
-    void paintCell(class QPainter& p, const CCell& cell) const;
+    const QStaticText& prepared(const CCell& cell) const;
     bool onHeader(const QPoint& point) const;
-    double minimumScale() const;
+    // The smallest scale, across and down, at which the widget's font fits the cells.
+    QSizeF minimumScale() const;
     void relayout();
 
     CCell m_corner;
@@ -114,8 +124,10 @@ private:
     QSize m_layoutSize;                      // the whole table in layout units
     QPoint m_pressPoint;
     bool m_pressOnBody = false;
-    double m_scale = 1.0;
+    double m_scaleX = 1.0;
+    double m_scaleY = 1.0;
     QFont m_cellFont;
+    int m_fontGeneration = 0; // counts font changes, so laid-out texts know when they are stale
     QMenu* m_popup = nullptr;
     bool m_popupEnabled = false;
 };

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <algorithm>
+#include <stdexcept>
 
 #include "calibration/MapCompare.h"
 #include "calibration/MapValueDlgs.h"
@@ -90,7 +91,8 @@ void CMapArray::showCell(int column, int row)
         text = qs(m_model.cellText(column, row));
         background = colour(m_model.cellColour(column, row));
     }
-    const bool selected = m_model.selection().isSelected(column, row);
+    // The selection's fill would hide the tints of a comparison, which cannot be edited anyway.
+    const bool selected = !m_comparison && m_model.selection().isSelected(column, row);
     const bool marked = m_model.isMarked(column, row);
     if (c.m_text == text && c.m_bkColor == background && c.m_selected == selected && c.m_marked == marked)
         return;
@@ -248,6 +250,8 @@ void CMapArray::pollStoreTimer()
 
 void CMapArray::cellPressed(int column, int row)
 {
+    if (!editable())
+        return;
     m_model.selection().press(column, row);
     if (column >= 0)
         m_anchor = m_cursor = MapCell{column, row};
@@ -256,6 +260,8 @@ void CMapArray::cellPressed(int column, int row)
 
 void CMapArray::cellsDragged(int pressColumn, int pressRow, int column, int row)
 {
+    if (!editable())
+        return;
     m_model.selection().dragTo(pressColumn, pressRow, column, row);
     if (column >= pressColumn && row >= pressRow) {
         m_anchor = MapCell{pressColumn, pressRow};
@@ -281,6 +287,10 @@ void CMapArray::moveCursor(int dColumn, int dRow, bool extend)
 
 void CMapArray::keyPressEvent(QKeyEvent* event)
 {
+    if (!editable()) {
+        CCellArray::keyPressEvent(event);
+        return;
+    }
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     switch (event->key()) {
     case Qt::Key_Left: moveCursor(-1, 0, shift); break;

@@ -9,7 +9,8 @@
 // ±1 %; "+" and "−" open the add and subtract dialogs, Enter and "=" the set dialog, Delete clears.
 //
 // While a comparison with a settings file is shown, each cell holds the difference controller − file
-// instead of its value, and nothing can be edited: the popup and the editing keys do nothing.
+// instead of its value, and nothing can be edited or selected: the popup, the mouse and the keys do
+// nothing, and the selection is not drawn over the tints.
 
 #include <QTimer>
 #include <functional>

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app/CVeldranixDoc.h"
@@ -72,7 +73,12 @@ CMapCorrPage::CMapCorrPage(CVeldranixDoc& doc, QWidget* parent)
     layout->addWidget(m_hint);
     layout->addWidget(m_compareBar);
     layout->addWidget(m_warningBar);
-    layout->addWidget(m_grid, 1);
+    // The grid takes the room the page has; below the size its font needs it scrolls.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_grid);
+    layout->addWidget(scroll, 1);
 
     connect(&m_doc, &CVeldranixDoc::changed, this, &CMapCorrPage::documentChanged);
     connect(&m_doc, &CVeldranixDoc::comparisonChanged, this, &CMapCorrPage::showComparison);
