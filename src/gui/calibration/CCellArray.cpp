@@ -17,8 +17,6 @@ constexpr int kTextMargin = 6, kTextMarginY = 2;
 // The marker dot, in layout units: its inset from the cell's top-left corner, its diameter, and the
 // strip on the left of a marked cell that its text keeps clear of.
 constexpr double kMarkerInset = 2, kMarkerDiameter = 10, kMarkerRoom = 13;
-// The widest text a map cell may carry (a controller's map may hold −100 … +155).
-const QString kWidestBodyText = QStringLiteral("\u2212100%");
 } // namespace
 
 CCellArray::CCellArray(QWidget* parent) : QWidget(parent)
@@ -87,6 +85,13 @@ QRect CCellArray::toScreen(const QRect& layout) const
     return QRect(left, top, right - left, bottom - top);
 }
 
+void CCellArray::setWidestBodyText(const QString& text)
+{
+    m_widestBodyText = text;
+    updateGeometry();
+    relayout();
+}
+
 QRect CCellArray::screenRect(int column, int row) const
 {
     return toScreen(cell(column, row).m_rect);
@@ -107,7 +112,7 @@ QSizeF CCellArray::minimumScale() const
     auto fits = [&](const QString& text, int width) {
         return (fm.horizontalAdvance(text) + kTextMargin) / static_cast<double>(std::max(1, width));
     };
-    double x = fits(kWidestBodyText, m_columnHeaders.front().m_rect.width());
+    double x = fits(m_widestBodyText, m_columnHeaders.front().m_rect.width());
     x = std::max(x, fits(m_corner.m_text, m_corner.m_rect.width()));
     for (const CCell& c : m_rowHeaders)
         x = std::max(x, fits(c.m_text, c.m_rect.width()));

@@ -6,10 +6,10 @@
 //
 // Size: the cells are laid out in layout units (for the map: 50-unit row headers, 41-unit columns,
 // 22-unit rows; one unit is one pixel at 100 %) and painted scaled to fill the widget, across and
-// down each on its own. Neither scale goes below what the widget's font needs (the widest label, and
-// "−100%", across; the font's height down), which is also the widget's minimum size, nor above
-// kMaxScale. Frames stay one device pixel wide and the font grows with the cells as far as both
-// scales allow, so the table is crisp and legible at any window size.
+// down each on its own. Neither scale goes below what the widget's font needs (the widest label and
+// the widest body text across, the font's height down), which is also the widget's minimum size,
+// nor above kMaxScale. Frames stay one device pixel wide and the font grows with the cells as far as
+// both scales allow, so the table is crisp and legible at any window size.
 //
 // Repainting is per cell: a changed cell invalidates only its own rectangle, so a marker that moves at
 // the polling rate redraws two cells and nothing else.
@@ -76,6 +76,9 @@ public:
     CCell& rowHeader(int row) { return m_rowHeaders[static_cast<std::size_t>(row)]; }
     CCell& corner() { return m_corner; }
 
+    // The widest text a body cell must be able to show; the widget's minimum width allows for it.
+    void setWidestBodyText(const QString& text);
+
     // Where a body cell is drawn, in widget pixels (its frame included).
     QRect screenRect(int column, int row) const;
     // Widget pixel centre of a body cell, for tests driving the mouse.
@@ -122,6 +125,7 @@ private:
     std::vector<CCell> m_rowHeaders;
     std::vector<std::vector<CCell>> m_cells; // [column][row]
     QSize m_layoutSize;                      // the whole table in layout units
+    QString m_widestBodyText;
     QPoint m_pressPoint;
     bool m_pressOnBody = false;
     double m_scaleX = 1.0;

@@ -51,6 +51,8 @@ CMapArray::CMapArray(CMapGridModel& model, IUserPrompt& prompt, QWidget* parent)
     for (int r = 0; r < kMapRows; ++r)
         rows << qs(mapRowLabel(r));
     create(QString::fromLatin1(kMapCornerLabel), kHeaderHeight, kColumnWidth, columns, kRowHeaderWidth, rows);
+    // A controller's map may hold −100 … +155 %.
+    setWidestBodyText(QStringLiteral("-100%"));
 
     struct Command {
         int id;
