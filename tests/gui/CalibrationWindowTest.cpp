@@ -149,22 +149,29 @@ private slots:
         QTabBar* tabs = view.sheet()->tabBar();
         const std::vector<QWidget*> others{page->chart(), page->control(calids::BtnClearPetrol),
                                            page->control(calids::BtnClearGas), page->control(calids::Lock)};
+        auto sheetEnabled = [&] {
+            bool all = tabs->isEnabled();
+            for (int i = 0; i < tabs->count(); ++i)
+                all = all && tabs->isTabEnabled(i);
+            return all;
+        };
         auto othersEnabled = [&] {
             return std::all_of(others.begin(), others.end(), [](QWidget* w) { return w->isEnabled(); });
         };
-        QVERIFY(othersEnabled() && tabs->isEnabled() && !progress->isVisible());
+        QVERIFY(othersEnabled() && sheetEnabled() && !progress->isVisible());
 
         // Looked at from inside the run, while it pumps the window's events.
         struct During {
-            bool seen = false, tabsEnabled = true, othersEnabled = true, closed = true, stopButton = false;
-            int progress = 0;
+            bool seen = false, tabsEnabled = true, othersEnabled = true, closed = true, pageLeft = true,
+                 stopButton = false;
         } during;
         QTimer probe;
         QObject::connect(&probe, &QTimer::timeout, [&] {
             if (!rig.doc->calibrating() || progress->value() < 50 || during.seen)
                 return;
-            during = {true, tabs->isEnabled(), othersEnabled(), rig.frame->close(), button->isEnabled(),
-                      progress->value()};
+            QTest::keyClick(view.sheet(), Qt::Key_Tab, Qt::ControlModifier);
+            during = {true, tabs->isEnabled(), othersEnabled(), rig.frame->close(),
+                      view.sheet()->currentWidget() != page, button->isEnabled()};
         });
         probe.start(20);
         button->click();
@@ -172,10 +179,10 @@ private slots:
 
         QCOMPARE(rig.doc->autoCalibration().lastResult().outcome, CalibrationOutcome::Succeeded);
         QVERIFY(during.seen);
-        QVERIFY(!during.tabsEnabled && !during.othersEnabled && !during.closed && during.stopButton);
+        QVERIFY(!during.tabsEnabled && !during.othersEnabled && !during.closed && !during.pageLeft && during.stopButton);
         QVERIFY(rig.frame->isVisible());
         QVERIFY(!rig.doc->calibrating());
-        QVERIFY(othersEnabled() && tabs->isEnabled() && !progress->isVisible());
+        QVERIFY(othersEnabled() && sheetEnabled() && !progress->isVisible());
         QCOMPARE(button->text(), QStringLiteral("Autokalibracja"));
         QVERIFY(std::find(rig.prompt.messages.begin(), rig.prompt.messages.end(), "Autokalibracja zakończona") !=
                 rig.prompt.messages.end());

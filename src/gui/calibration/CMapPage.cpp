@@ -306,11 +306,24 @@ void CMapPage::busyChanged(bool busy)
 void CMapPage::tabsEnabled(bool enabled)
 {
     m_running = !enabled;
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
-            tabs->tabBar()->setEnabled(enabled);
-            break;
+    QTabWidget* tabs = nullptr;
+    for (QWidget* w = parentWidget(); w && !tabs; w = w->parentWidget())
+        tabs = qobject_cast<QTabWidget*>(w);
+    if (tabs) {
+        tabs->tabBar()->setEnabled(enabled);
+        // The sheet's Ctrl+Tab moves between enabled tabs even when the bar is disabled.
+        if (!enabled) {
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->widget(i) != this && tabs->isTabEnabled(i)) {
+                    tabs->setTabEnabled(i, false);
+                    m_disabledTabs.push_back(i);
+                }
+        } else {
+            for (int i : m_disabledTabs)
+                tabs->setTabEnabled(i, true);
+            m_disabledTabs.clear();
         }
+    }
     showBusyState();
 }
 

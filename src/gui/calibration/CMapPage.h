@@ -10,6 +10,7 @@
 
 #include <QTimer>
 #include <cstdint>
+#include <vector>
 
 #include "calibration/ICalibrationView.h"
 #include "controls/CAppPropPage.h"
@@ -92,6 +93,7 @@ private:
     std::uint64_t m_seen = 0;    // live samples handed to the model so far
     bool m_busy = false;         // the autocalibration's button reads "Wyłącz kalibrację"
     bool m_running = false;      // a run holds the sheet's tabs
+    std::vector<int> m_disabledTabs;
 };
 
 } // namespace tarvola::gui
