@@ -50,39 +50,6 @@ void drag(CTimeCorrChart& chart, int point, double multiplier)
     QTest::mouseRelease(&chart, Qt::LeftButton, {}, to);
 }
 
-// The application with live polling fast enough for a whole autocalibration in seconds, and a prompt
-// that keeps the window alive while the run waits, as the real one does.
-struct PumpingPrompt : RecordingPrompt {
-    void pumpEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
-};
-
-struct FastRig {
-    PumpingPrompt prompt;
-    std::unique_ptr<sim::VirtualController> sim;
-    std::unique_ptr<CVeldranixDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
-
-    explicit FastRig(const sim::SimOptions& options)
-    {
-        setCurrentLanguage(Lang::Polish);
-        sim = std::make_unique<sim::VirtualController>(options);
-        const std::string port = sim->start();
-        LinkTiming timing = quickTiming();
-        timing.pollPauseMs = 2;
-        doc = std::make_unique<CVeldranixDoc>(prompt, timing, AppConfig(tempDir("autocal") + "/TARVOLA.conf"));
-        doc->setPortLister([port] { return std::vector<std::string>{port}; });
-        frame = std::make_unique<CMainFrame>(*doc);
-        frame->resize(1024, 746);
-        frame->show();
-        frame->view()->firstUpdate();
-    }
-    ~FastRig()
-    {
-        frame.reset();
-        doc.reset();
-    }
-};
-
 } // namespace
 
 class CalibrationWindowTest : public QObject {
@@ -134,7 +101,11 @@ private slots:
         sim::SimOptions options;
         options.warm = true;
         options.timeScale = 10;
-        FastRig rig(options);
+        // Live polling fast enough for a whole run in seconds.
+        LinkTiming link = quickTiming();
+        link.pollPauseMs = 2;
+        GuiRig rig("autocal", true, options, link);
+        rig.start();
         AutoCalibrationTiming timing;
         timing.waitStepMs = 10;
         timing.settleSleepMs = 5;

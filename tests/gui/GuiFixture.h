@@ -37,6 +37,8 @@ public:
         return answer;
     }
     void setBusy(bool on) override { busy += on ? 1 : -1; }
+    // Long waits keep the window alive, as the real prompt's do.
+    void pumpEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
 };
 
 using tarvola::test::quickTiming;
@@ -72,7 +74,8 @@ struct GuiRig {
 
     // Starts a controller (unless `withController` is false) and the application, and runs the
     // view's first update.
-    explicit GuiRig(const std::string& tag, bool withController = true, sim::SimOptions options = {})
+    explicit GuiRig(const std::string& tag, bool withController = true, sim::SimOptions options = {},
+                    LinkTiming timing = quickTiming())
     {
         setCurrentLanguage(Lang::Polish);
         if (withController) {
@@ -80,7 +83,7 @@ struct GuiRig {
             port = sim->start();
             ports = {port};
         }
-        doc = std::make_unique<CVeldranixDoc>(prompt, quickTiming(), AppConfig(tempDir(tag) + "/TARVOLA.conf"));
+        doc = std::make_unique<CVeldranixDoc>(prompt, timing, AppConfig(tempDir(tag) + "/TARVOLA.conf"));
         doc->setPortLister([this] { return ports; });
         frame = std::make_unique<CMainFrame>(*doc);
         frame->resize(1024, 746);

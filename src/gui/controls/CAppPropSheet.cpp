@@ -1,5 +1,7 @@
 #include "controls/CAppPropSheet.h"
 
+#include "lang/QtTextTargets.h"
+
 namespace tarvola::gui {
 
 CAppPropSheet::CAppPropSheet(QWidget* parent) : QTabWidget(parent)
@@ -14,6 +16,7 @@ CAppPropSheet::CAppPropSheet(QWidget* parent) : QTabWidget(parent)
 void CAppPropSheet::addPage(CAppPropPage* page)
 {
     m_pages.push_back(page);
+    setTextScope(page);
     const QSignalBlocker block(this);
     addTab(page, page->title());
 }

@@ -9,6 +9,21 @@ namespace tarvola::gui {
 
 namespace {
 constexpr const char* kIdProperty = "tarvolaTextId";
+constexpr const char* kScopeProperty = "tarvolaTextScope";
+
+// True when `widget` lies inside a text scope nested in `window`.
+bool inNestedScope(const QWidget* widget, const QWidget* window)
+{
+    for (const QWidget* w = widget->parentWidget(); w && w != window; w = w->parentWidget())
+        if (w->property(kScopeProperty).toBool())
+            return true;
+    return false;
+}
+} // namespace
+
+void setTextScope(QWidget* widget)
+{
+    widget->setProperty(kScopeProperty, true);
 }
 
 void setTextId(QWidget* widget, int id)
@@ -26,7 +41,7 @@ void CWidgetTextTarget::setControlText(int id, const std::string& text)
 {
     const QString t = qs(text);
     for (QWidget* w : m_window->findChildren<QWidget*>()) {
-        if (textId(w) != id)
+        if (textId(w) != id || inNestedScope(w, m_window))
             continue;
         if (auto* label = qobject_cast<QLabel*>(w))
             label->setText(t);

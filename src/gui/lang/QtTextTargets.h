@@ -16,6 +16,9 @@ inline QString qs(const std::string& utf8) { return QString::fromUtf8(utf8.data(
 // Marks a widget as the control with this identifier of its window's text table.
 void setTextId(QWidget* widget, int id);
 int textId(const QWidget* widget);
+// Marks a widget whose controls take their texts from a table of its own (a page inside the main
+// view): the texts of the window around it never reach them, whatever their numbers.
+void setTextScope(QWidget* widget);
 
 class CWidgetTextTarget : public ITextTarget {
 public:
