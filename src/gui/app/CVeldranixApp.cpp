@@ -24,6 +24,7 @@
 #include "app/CVeldranixDoc.h"
 #include "app/CVeldranixView.h"
 #include "calibration/CMainCorrDlg.h"
+#include "calibration/CMapPage.h"
 #include "calibration/MapValueDlgs.h"
 #include "lang/CLangDlg.h"
 #include "lang/Language.h"
@@ -284,7 +285,24 @@ void CVeldranixApp::takeScreenshots()
     const auto& names = pageNames();
     const int calibrationPage = 4;
     const int mapPage = 5;
-    // A selection on the map, so that its picture shows one.
+    // The virtual controller's map starts flat: a few corrections of the kind a fitter makes, so that
+    // the grid shows its colours, then a selection.
+    if (m_options.simulate) {
+        struct Patch {
+            int column, row, lastColumn, lastRow, percent;
+        };
+        static constexpr Patch kPatches[] = {{0, 0, 2, 3, 8},    {3, 0, 5, 2, 4},    {0, 4, 3, 7, 3},
+                                             {4, 5, 8, 9, -4},   {9, 6, 14, 9, -2},  {4, 10, 8, 13, 6},
+                                             {9, 10, 14, 14, 12}, {0, 15, 14, 18, 18}, {6, 7, 7, 8, -9}};
+        CMapGridModel& grid = m_doc->mapGrid();
+        grid.loadFromRecord(m_doc->m_settings);
+        for (const Patch& p : kPatches) {
+            grid.selection().dragTo(p.column, p.row, p.lastColumn, p.lastRow);
+            grid.onMapSet(p.percent);
+        }
+        grid.onStoreTimer();
+        m_doc->history().clear();
+    }
     m_doc->mapGrid().selection().dragTo(4, 5, 7, 8);
     for (int i = 0; i < sheet->count(); ++i) {
         sheet->setCurrentIndex(i);
@@ -321,7 +339,8 @@ void CVeldranixApp::takeScreenshots()
     // run, then stopped (the car goes back to petrol).
     sheet->setCurrentIndex(calibrationPage);
     waitMs(300);
-    if (auto* button = sheet->currentWidget()->findChild<QPushButton*>(QStringLiteral("btn1140"))) {
+    auto* page = dynamic_cast<CMapPage*>(sheet->currentWidget());
+    if (auto* button = page ? qobject_cast<QPushButton*>(page->control(calids::BtnAuto)) : nullptr) {
         QTimer::singleShot(0, button, &QPushButton::click);
         QTimer::singleShot(4000, this, [this, path] {
             m_frame->grab().save(path("autocalibration-running"));
