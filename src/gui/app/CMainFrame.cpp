@@ -39,6 +39,7 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
     connect(m_actions[ids::CmdCompareEnd], &QAction::triggered, &doc, &CVeldranixDoc::endComparison);
     connect(&doc, &CVeldranixDoc::historyChanged, this, &CMainFrame::relabelEditMenu);
     connect(&doc, &CVeldranixDoc::comparisonChanged, this, &CMainFrame::relabelEditMenu);
+    connect(&doc, &CVeldranixDoc::calibratingChanged, this, &CMainFrame::relabelEditMenu);
     connect(&doc, &CVeldranixDoc::historyCleared, this, [this] {
         statusBar()->showMessage(qs(translate("Historia zmian została wyczyszczona: sterownik ma nowe ustawienia.")),
                                  8000);
@@ -100,8 +101,6 @@ void CMainFrame::buildMenu()
     add(edit, ids::CmdCompareEnd);
     for (int command : {ids::CmdUndo, ids::CmdRedo, ids::CmdCompare, ids::CmdCompareEnd})
         m_actions[command]->setIcon({});
-    // The Edit menu's state follows the calibration busy flag, which has no signal of its own.
-    connect(edit, &QMenu::aboutToShow, this, &CMainFrame::relabelEditMenu);
 
     QMenu* tools = menuBar()->addMenu(QString());
     for (int command : {ids::CmdMainCorr, ids::CmdCharts, ids::CmdErrors, ids::CmdService, ids::CmdSettings,

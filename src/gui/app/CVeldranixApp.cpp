@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -24,6 +25,8 @@
 #include "app/CVeldranixDoc.h"
 #include "app/CVeldranixView.h"
 #include "calibration/CMainCorrDlg.h"
+#include "calibration/CMapArray.h"
+#include "calibration/CMapCorrPage.h"
 #include "calibration/CMapPage.h"
 #include "calibration/MapValueDlgs.h"
 #include "lang/CLangDlg.h"
@@ -311,6 +314,17 @@ void CVeldranixApp::takeScreenshots()
         const QString name = i < static_cast<int>(names.size()) ? QString::fromStdString(names[static_cast<std::size_t>(i)])
                                                                 : QStringLiteral("page%1").arg(i + 1);
         m_frame->grab().save(QStringLiteral("%1/%2-%3.png").arg(dir, lang, name));
+    }
+
+    // The map's popup menu over its selection, in the language's own menu.
+    sheet->setCurrentIndex(mapPage);
+    if (auto* map = dynamic_cast<CMapCorrPage*>(sheet->currentWidget())) {
+        QMenu* menu = map->grid()->popupMenu();
+        QTimer::singleShot(400, menu, [menu, path] {
+            menu->grab().save(path("map-popup"));
+            menu->close();
+        });
+        menu->exec(map->grid()->mapToGlobal(map->grid()->rect().center()));
     }
 
     // The comparison with a settings file that differs in a few cells and in the line.

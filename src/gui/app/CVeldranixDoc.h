@@ -78,6 +78,9 @@ signals:
     void historyCleared();
     // A comparison with a file was opened or ended.
     void comparisonChanged();
+    // An autocalibration started or ended (the calibration page announces it): windows that change
+    // the controller's settings lock themselves meanwhile.
+    void calibratingChanged(bool running);
     // On the user-interface thread: the polling thread gave up on the controller.
     void lostController();
 

@@ -40,6 +40,9 @@ CMainCorrDlg::CMainCorrDlg(CVeldranixDoc& doc, QWidget* parent) : QDialog(parent
     // An undone or redone correction has rewritten the editor's texts already.
     connect(&m_doc, &CVeldranixDoc::historyChanged, this, &CMainCorrDlg::refresh);
     connect(&m_doc, &CVeldranixDoc::languageChanged, this, &CMainCorrDlg::applyTexts);
+    // The autocalibration writes the corrections itself: no hand on them while it runs.
+    connect(&m_doc, &CVeldranixDoc::calibratingChanged, this, [this](bool running) { setEnabled(!running); });
+    setEnabled(!m_doc.calibrating());
 }
 
 void CMainCorrDlg::build()

@@ -301,6 +301,7 @@ void CMapPage::busyChanged(bool busy)
     m_busy = busy;
     m_btnAuto->setText(qs(translate(busy ? kStopText : kStartText)));
     showBusyState();
+    emit m_doc.calibratingChanged(busy);
 }
 
 void CMapPage::tabsEnabled(bool enabled)
