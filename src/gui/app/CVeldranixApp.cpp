@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +31,7 @@
 #include "calibration/CMapArray.h"
 #include "calibration/CMapCorrPage.h"
 #include "calibration/CMapPage.h"
+#include "calibration/CTimeCorrChart.h"
 #include "calibration/MapValueDlgs.h"
 #include "lang/CLangDlg.h"
 #include "lang/Language.h"
@@ -419,6 +423,29 @@ void CVeldranixApp::report()
     std::printf("first-live-value-ms %lld\nwall-s %.2f\ncpu-s %.2f\ncpu-share %.4f\npeak-rss-mb %.1f\n",
                 static_cast<long long>(m_firstLiveMs), wall, cpu, wall > 0 ? cpu / wall : 0.0,
                 static_cast<double>(usage.ru_maxrss) / 1024.0);
+    // Full repaints of the calibration chart (its drawing cache rebuilt each time) and of the map
+    // grid at their sizes in the window, offscreen, after the figures above: median of 100, in ms.
+    auto median = [](QWidget* widget, const std::function<void()>& before) {
+        QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+        std::vector<qint64> ns;
+        for (int i = 0; i < 100; ++i) {
+            before();
+            QElapsedTimer t;
+            t.start();
+            widget->render(&image);
+            ns.push_back(t.nsecsElapsed());
+        }
+        std::nth_element(ns.begin(), ns.begin() + 50, ns.end());
+        return static_cast<double>(ns[50]) / 1e6;
+    };
+    for (CAppPropPage* page : m_frame->view()->sheet()->pages()) {
+        if (auto* calibration = dynamic_cast<CMapPage*>(page))
+            std::printf("chart-repaint-ms %.3f (%dx%d)\n", median(calibration->chart(), [&] { calibration->chart()->lineChanged(); }),
+                        calibration->chart()->width(), calibration->chart()->height());
+        if (auto* map = dynamic_cast<CMapCorrPage*>(page))
+            std::printf("grid-repaint-ms %.3f (%dx%d)\n", median(map->grid(), [] {}), map->grid()->width(),
+                        map->grid()->height());
+    }
     std::fflush(stdout);
 }
 

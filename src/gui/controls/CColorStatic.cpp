@@ -1,5 +1,7 @@
 #include "controls/CColorStatic.h"
 
+#include <QPainter>
+
 namespace tarvola::gui {
 
 CColorStatic::CColorStatic(QWidget* parent) : QLabel(parent)
@@ -28,8 +30,23 @@ void CColorStatic::setColors(const QColor& text, const QColor& background)
 
 void CColorStatic::setValueText(const QString& text)
 {
-    if (text != QLabel::text())
-        setText(text);
+    if (text == this->text())
+        return;
+    // A starting text given with setText() gives way to the value (a layout pass, once).
+    if (!QLabel::text().isEmpty())
+        QLabel::clear();
+    m_value = text;
+    update();
+}
+
+void CColorStatic::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (m_value.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(m_text);
+    painter.drawText(contentsRect(), static_cast<int>(alignment()), m_value);
 }
 
 } // namespace tarvola::gui

@@ -1,7 +1,9 @@
 #pragma once
 // A static text with its own text and background colour: the dashboard's readouts, the large
 // display's digits and the lamps of the switch panel. Setting the same text or colours again does
-// nothing, so a 10 Hz refresh repaints only what changed.
+// nothing, so a 10 Hz refresh repaints only what changed. A value set with setValueText() is drawn
+// by the static itself and leaves its size alone: a changing reading repaints the static and never
+// makes the window lay itself out again (its size comes from its minimum size or its place).
 
 #include <QColor>
 #include <QLabel>
@@ -23,8 +25,14 @@ public:
     // Sets the text only when it differs from the one shown.
     void setValueText(const QString& text);
     void setValueText(const std::string& text) { setValueText(QString::fromStdString(text)); }
+    // The text shown: the value, or a fixed text set with setText().
+    QString text() const { return QLabel::text().isEmpty() ? m_value : QLabel::text(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    QString m_value;
     QColor m_text{255, 255, 0};
     QColor m_background{0, 0, 0};
 };
