@@ -40,8 +40,9 @@ bool CEditHistory::move(std::deque<EditStep>& from, std::deque<EditStep>& to, bo
     if (ok) {
         to.push_back(std::move(from.back()));
         from.pop_back();
-        changed();
     }
+    // A step that failed half-way may still have changed what the windows show.
+    changed();
     return ok;
 }
 
