@@ -1,7 +1,9 @@
 // The window text tables: every text has its translations, the language files serve Czech, Lithuanian
 // and Thai, and the windows still fit 1024 × 746 in the longest languages.
 
+#include <QAbstractButton>
 #include <QFile>
+#include <QMessageBox>
 #include <QTest>
 #include <map>
 #include <set>
@@ -9,6 +11,7 @@
 #include "gui/GuiFixture.h"
 #include "lang/CLangDlg.h"
 #include "lang/CLangFile.h"
+#include "lang/QtTranslations.h"
 #include "lang/WindowTexts.h"
 #include "settings/SettingsPages.h"
 
@@ -73,6 +76,22 @@ private slots:
         check(CPasswdDlgTexts());
         for (const SettingsPage* p : {&petrolPage(), &gasPage(), &switchPage(), &advancedPage()})
             check(CSettingsPageTexts(*p));
+    }
+
+    // Qt's own buttons follow the chosen language where Qt ships a translation, English elsewhere.
+    void qtStandardButtonsSpeakTheLanguage()
+    {
+        const struct {
+            int language;
+            bool shipped;
+            const char* yes;
+        } cases[] = {{Lang::Polish, true, "&Tak"}, {Lang::German, true, "&Ja"}, {Lang::Thai, false, "&Yes"}};
+        for (const auto& c : cases) {
+            QCOMPARE(installQtTranslation(c.language), c.shipped);
+            QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(box.button(QMessageBox::Yes)->text(), QString::fromUtf8(c.yes));
+        }
+        installQtTranslation(Lang::English);
     }
 
     void languageDialogOffersThirteenLanguages()

@@ -41,7 +41,7 @@ QString CAboutDlg::aboutText() const
             return QString();
         }
     };
-    const QString documents = dataFolder() + QStringLiteral("/documents");
+    const QString documents = guidePage(currentLanguage());
     return CVeldranixDoc::titleText(false).trimmed() + QLatin1Char('\n') + line(aboutids::Purpose) +
            QStringLiteral("\n\n") + line(aboutids::Licence) + QStringLiteral("\n\n") + line(aboutids::Guide) +
            QLatin1Char('\n') + documents + QLatin1Char('\n');

@@ -35,6 +35,7 @@
 #include "calibration/MapValueDlgs.h"
 #include "lang/CLangDlg.h"
 #include "lang/Language.h"
+#include "lang/QtTranslations.h"
 #include "monitor/CDisplayDlg.h"
 #include "settings/CPasswdDlg.h"
 #include "settings/CSettingsFile.h"
@@ -199,6 +200,8 @@ bool CVeldranixApp::start(QString& error)
 {
     if (m_options.language)
         setCurrentLanguage(*m_options.language);
+    // Qt's own buttons and dialogs speak the language too, from the first box on.
+    installQtTranslation(currentLanguage());
     std::string port = m_options.port;
     AppConfig config;
     if (m_options.simulate) {
@@ -214,6 +217,7 @@ bool CVeldranixApp::start(QString& error)
         config = AppConfig((m_configDir + QStringLiteral("/TARVOLA.conf")).toStdString());
     }
     m_doc = std::make_unique<CVeldranixDoc>(m_prompt, LinkTiming::standard(), config);
+    QObject::connect(m_doc.get(), &CVeldranixDoc::languageChanged, this, [] { installQtTranslation(currentLanguage()); });
     if (!port.empty()) {
         // The port named on the command line is the one to try, then remembered as the last port.
         m_doc->config().writeLastPort(port);

@@ -463,12 +463,9 @@ void CVeldranixView::onCommand(int command)
             m_doc.SetLanguage(dlg.chosenLanguage());
         break;
     }
-    case ids::CmdHelp: {
-        const QString folder = dataFolder() + QStringLiteral("/documents");
-        QDir().mkpath(folder);
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    case ids::CmdHelp:
+        QDesktopServices::openUrl(QUrl::fromLocalFile(guidePage(currentLanguage())));
         break;
-    }
     case ids::CmdAbout: {
         CAboutDlg dlg(window());
         dlg.exec();
