@@ -4,6 +4,7 @@
 
 #include "CliCommands.h"
 #include "Json.h"
+#include "settings/SettingsDiff.h"
 #include "settings/CSettingsFile.h"
 #include "service/SettingsActions.h"
 #include "settings/SettingsKeys.h"
@@ -136,20 +137,13 @@ int commandDiff(CliContext& c)
     }
     std::string json = "[";
     int differences = 0;
-    for (const auto& key : settingsKeys()) {
-        // The time stamp tells when a file was saved and the statistics count running time: neither
-        // says how a car is set up, and they differ between any two readings.
-        if (key.name() == "m_timeStamp" || key.name().rfind("m_devInfo.m_statistic.", 0) == 0)
-            continue;
-        const std::string va = key.text(a), vb = key.text(b);
-        if (va == vb)
-            continue;
+    for (const SettingDifference& d : settingsDifferences(a, b)) {
         if (c.options.json) {
             JsonObject o;
-            o.add("key", key.name()).add(args[0], va).add(otherName, vb);
+            o.add("key", d.key->name()).add(args[0], d.before).add(otherName, d.after);
             json += (differences ? ", " : "") + o.str();
         } else {
-            c.out << key.name() << '\t' << va << '\t' << vb << '\n';
+            c.out << d.key->name() << '\t' << d.before << '\t' << d.after << '\n';
         }
         ++differences;
     }
