@@ -1,11 +1,14 @@
-// The Edit menu over the calibration edits: undo sends the old values to the controller and has them
-// stored, the entries name their step, and a controller whose picture is replaced clears the history
-// and says so.
+// The Edit menu: undo sends the old values of a calibration edit to the controller and has them
+// stored, the entries name their step, a controller whose picture is replaced clears the history and
+// says so; the settings comparison lists what differs.
 
 #include <QStatusBar>
+#include <QTreeWidget>
 #include <QTest>
 
+#include "app/CCompareSettingsDlg.h"
 #include "gui/GuiFixture.h"
+#include "settings/CSettingsFile.h"
 
 namespace tarvola::gui::test {
 
@@ -50,6 +53,28 @@ private slots:
         QVERIFY(!undo->isEnabled());
         QVERIFY(!rig.frame->action(ids::CmdRedo)->isEnabled());
         QVERIFY(rig.frame->statusBar()->currentMessage().startsWith(QStringLiteral("Historia zmian")));
+    }
+
+    // The comparison lists what differs by label and key, and a file it cannot read is said so.
+    void compareSettingsListsTheDifferences()
+    {
+        GuiRig rig("comparesettings");
+        rig.start();
+        const std::string dir = tempDir("comparesettings");
+        CDeviceSettings file = rig.doc->m_settings;
+        file.m_base.m_switchRPM += 500;
+        file.m_injMapTable[3][2] = 7;
+        QVERIFY(writeSettingsRecord(dir + "/car.xset", file));
+
+        CCompareSettingsDlg dlg(*rig.doc, rig.frame.get());
+        QVERIFY(dlg.compareWithController(QString::fromStdString(dir + "/car.xset")));
+        QCOMPARE(dlg.list()->topLevelItemCount(), 2);
+        QCOMPARE(dlg.list()->topLevelItem(0)->text(0), QStringLiteral("Obroty przełączania"));
+        QCOMPARE(dlg.list()->topLevelItem(1)->text(1), QStringLiteral("m_injMapTable[5][2000]"));
+        QVERIFY(dlg.compareFiles(QString::fromStdString(dir + "/car.xset"), QString::fromStdString(dir + "/car.xset")));
+        QCOMPARE(dlg.summary(), QStringLiteral("Brak różnic."));
+        QVERIFY(!dlg.compareFiles(QString::fromStdString(dir + "/none.xset"), QString::fromStdString(dir + "/car.xset")));
+        QVERIFY(rig.prompt.messages.back().rfind("Nie można wczytać ustawień z pliku", 0) == 0);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/CCompareSettingsDlg.h"
 #include "app/CVeldranixDoc.h"
 #include "app/CVeldranixView.h"
 #include "service/SettingsActions.h"
@@ -29,7 +30,7 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
     scroll->setWidget(m_view);
     setCentralWidget(scroll);
     static constexpr int kFrameCommands[] = {ids::CmdExit, ids::CmdUndo, ids::CmdRedo, ids::CmdCompare,
-                                             ids::CmdCompareEnd};
+                                             ids::CmdCompareEnd, ids::CmdCompareSettings};
     for (const auto& [command, act] : m_actions)
         if (std::find(std::begin(kFrameCommands), std::end(kFrameCommands), command) == std::end(kFrameCommands))
             connect(act, &QAction::triggered, this, [this, command = command] { m_view->onCommand(command); });
@@ -37,6 +38,10 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
     connect(m_actions[ids::CmdRedo], &QAction::triggered, this, &CMainFrame::redo);
     connect(m_actions[ids::CmdCompare], &QAction::triggered, this, qOverload<>(&CMainFrame::compareWithFile));
     connect(m_actions[ids::CmdCompareEnd], &QAction::triggered, &doc, &CVeldranixDoc::endComparison);
+    connect(m_actions[ids::CmdCompareSettings], &QAction::triggered, this, [this] {
+        CCompareSettingsDlg dlg(m_doc, this);
+        dlg.exec();
+    });
     connect(&doc, &CVeldranixDoc::historyChanged, this, &CMainFrame::relabelEditMenu);
     connect(&doc, &CVeldranixDoc::comparisonChanged, this, &CMainFrame::relabelEditMenu);
     connect(&doc, &CVeldranixDoc::calibratingChanged, this, &CMainFrame::relabelEditMenu);
@@ -99,7 +104,9 @@ void CMainFrame::buildMenu()
     edit->addSeparator();
     add(edit, ids::CmdCompare);
     add(edit, ids::CmdCompareEnd);
-    for (int command : {ids::CmdUndo, ids::CmdRedo, ids::CmdCompare, ids::CmdCompareEnd})
+    edit->addSeparator();
+    add(edit, ids::CmdCompareSettings);
+    for (int command : {ids::CmdUndo, ids::CmdRedo, ids::CmdCompare, ids::CmdCompareEnd, ids::CmdCompareSettings})
         m_actions[command]->setIcon({});
 
     QMenu* tools = menuBar()->addMenu(QString());

@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 #include "app/CAboutDlg.h"
+#include "app/CCompareSettingsDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CVeldranixDoc.h"
 #include "app/CVeldranixView.h"
@@ -353,6 +354,11 @@ void CVeldranixApp::takeScreenshots()
             waitMs(600);
             m_frame->grab().save(path("calibration-compare"));
             m_doc->endComparison();
+            CCompareSettingsDlg dlg(*m_doc, m_frame.get());
+            dlg.compareWithController(QString::fromStdString(comparePath));
+            dlg.show();
+            waitMs(400);
+            dlg.grab().save(path("compare-settings"));
         }
         std::remove(comparePath.c_str());
     }

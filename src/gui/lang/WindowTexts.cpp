@@ -145,6 +145,7 @@ void CMainMenuTexts::fillTexts()
     add(ids::CmdRedo, "Ponów");
     add(ids::CmdCompare, "Porównaj z plikiem ustawień...");
     add(ids::CmdCompareEnd, "Zakończ porównanie");
+    add(ids::CmdCompareSettings, "Porównaj ustawienia...");
     add(ids::CmdMainCorr, "Korekta główna...");
     add(ids::CmdCharts, "Wykresy...");
     add(ids::CmdErrors, "Błędy urządzenia...");
@@ -261,6 +262,17 @@ void CMainCorrDlgTexts::fillTexts()
     add(corrids::ChangeForAll, "Zmiana dla wszystkich");
     add(corrids::CylinderHeading, "Cylinder");
     add(corrids::CorrectionHeading, "Korekta [ms]");
+    add(ids::Cancel, "Zamknij");
+}
+
+void CCompareSettingsDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Porównanie ustawień");
+    add(compareids::WithController, "Sterownik i plik...");
+    add(compareids::TwoFiles, "Dwa pliki...");
+    add(compareids::Setting, "Ustawienie");
+    add(compareids::Key, "Klucz");
+    add(compareids::Controller, "Sterownik");
     add(ids::Cancel, "Zamknij");
 }
 

@@ -26,7 +26,7 @@ constexpr int CmdMainCorr = 32773, CmdCharts = 32774, CmdErrors = 32775, CmdServ
               CmdLanguage = 32778, CmdInjCalc = 32779, CmdLargeDisplay = 32780, CmdHelp = 57670, CmdAbout = 57664,
               CmdExit = 57665;
 // The Edit menu: undo and redo of the calibration edits, the comparison with a settings file.
-constexpr int CmdUndo = 57643, CmdRedo = 57644, CmdCompare = 32781, CmdCompareEnd = 32782;
+constexpr int CmdUndo = 57643, CmdRedo = 57644, CmdCompare = 32781, CmdCompareEnd = 32782, CmdCompareSettings = 32783;
 } // namespace ids
 
 // Every Polish window text with its note, and one language's texts (language ids 1..11; empty for the
@@ -187,6 +187,18 @@ constexpr int NumberLabels[8] = {1330, 1331, 1332, 1333, 1334, 1335, 1336, 1337}
 class CMainCorrDlgTexts : public CWindowTexts {
 public:
     CMainCorrDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The comparison of two configurations ("Porównanie ustawień").
+namespace compareids {
+constexpr int WithController = 1501, TwoFiles = 1502, Setting = 1503, Key = 1504, Controller = 1505;
+} // namespace compareids
+
+class CCompareSettingsDlgTexts : public CWindowTexts {
+public:
+    CCompareSettingsDlgTexts() { fillTexts(); }
 protected:
     void fillTexts() override;
 };
