@@ -78,10 +78,16 @@ int commandObd(CliContext& c)
 
     bool liveAnswered = false;
     if (a.live) {
-        for (int i = 0; i < a.rounds; ++i)
-            liveAnswered = session.liveRound() == COBDSession::LiveResult::Read || liveAnswered;
+        bool carSilent = false;
+        for (int i = 0; i < a.rounds; ++i) {
+            const auto result = session.liveRound();
+            liveAnswered = result == COBDSession::LiveResult::Read || liveAnswered;
+            carSilent = result == COBDSession::LiveResult::NoAnswer || carSilent;
+        }
         if (!liveAnswered) {
-            c.err << "tarvola-cli: the controller did not answer the OBD requests\n";
+            c.err << (carSilent ? "tarvola-cli: the car did not answer the OBD requests (is the controller on the "
+                                  "diagnostic connector and the ignition on?)\n"
+                                : "tarvola-cli: the controller did not answer the OBD requests\n");
             return ExitRefused;
         }
     }
@@ -91,7 +97,8 @@ int commandObd(CliContext& c)
         case COBDSession::EraseResult::Declined:
             c.err << "tarvola-cli: cancelled (give --yes to confirm)\n";
             return ExitRefused;
-        case COBDSession::EraseResult::Failed: return ExitRefused;
+        case COBDSession::EraseResult::Failed:
+        case COBDSession::EraseResult::NoAnswer: return ExitRefused;
         case COBDSession::EraseResult::NotConfirmed:
             c.err << "tarvola-cli: the car did not confirm the erase\n";
             return ExitRefused;

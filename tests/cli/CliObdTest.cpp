@@ -24,9 +24,11 @@ TEST(CliObd, ShowsTheProtocolStandardAndLiveValues)
 
 TEST(CliObd, ListsTheCodesTheCarWasGivenAndErasesThemOnlyWhenConfirmed)
 {
-    SimCli run({"--dtc", "P0171,P0301"});
+    // Codes outside the table keep the letter a scan tool shows.
+    SimCli run({"--dtc", "P0171,P0301,C0035,U0100"});
     EXPECT_THAT(outputOf(run({"obd", "--dtc"})),
-                HasSubstr("\nP0171   System too Lean (Bank 1)\nP0301   Cylinder 1 Misfire Detected\n"));
+                HasSubstr("\nP0171   System too Lean (Bank 1)\nP0301   Cylinder 1 Misfire Detected\n"
+                          "C0035  UNKNOWN \nU0100  UNKNOWN \n"));
     const auto refused = run({"obd", "--clear-dtc"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_THAT(refused.err, HasSubstr("--yes"));

@@ -48,8 +48,7 @@ TEST_F(ObdLink, OpeningEnablesWhatTheCarSupportsAndLiveValuesFollowTheEngine)
     EXPECT_TRUE(session->obdConnected());
     EXPECT_GE(sim->settingsBlock(sim::Block::ObdConnection)[10], 8);
 
-    EXPECT_TRUE(session->live().bank1Present());
-    EXPECT_FALSE(session->live().bank2Present());
+    EXPECT_FALSE(session->live().bank1Present()) << "nothing answered yet";
 
     sim->clearReceived();
     for (int round = 0; round < 3; ++round)
@@ -67,6 +66,8 @@ TEST_F(ObdLink, OpeningEnablesWhatTheCarSupportsAndLiveValuesFollowTheEngine)
     }
     EXPECT_NEAR(std::stod(e[0].text), 35, 15) << "the engine's manifold pressure";
     EXPECT_EQ(session->live().batchSize(), 5) << "a quick car keeps the batch";
+    EXPECT_TRUE(session->live().bank1Present());
+    EXPECT_FALSE(session->live().bank2Present());
 
     // A single request for any parameter the car has: the engine speed, high byte first, in quarters.
     std::array<std::uint8_t, 20> one{};
@@ -148,7 +149,7 @@ TEST_F(ObdLink, SegmentedAnswersReadWholeAndErasingAsksFirst)
     ASSERT_TRUE(session->readTroubleCodes());
     ASSERT_EQ(session->codes().size(), 5u);
     EXPECT_EQ(session->codes()[0], "P0420   Catalyst System Efficiency Below Threshold (Bank 1)");
-    EXPECT_EQ(session->codes()[3], "0999  UNKNOWN ");
+    EXPECT_EQ(session->codes()[3], "P0999  UNKNOWN ");
     EXPECT_EQ(session->codes()[4], "P0300   Random/Multiple Cylinder Misfire Detected");
     // Seven codes span three frames; the sixth straddles two of them and still reads whole.
     sim->setTroubleCodes({0x0171, 0x0301, 0x0302, 0x0303, 0x0304, 0x0420, 0x0135});
@@ -189,6 +190,9 @@ TEST_F(ObdLink, SettingsAreWrittenAtOnceAndAFailedWriteIsShownAndForgotten)
     ASSERT_TRUE(session->setCylinderBank(8, 2));
     ASSERT_TRUE(session->setCylinderBank(3, 1));
     ASSERT_TRUE(session->setReadingCorrections(true));
+    EXPECT_EQ(correction()[0], 0) << "no bank follows before the car answered for it";
+    ASSERT_EQ(session->liveRound(), COBDSession::LiveResult::Read);
+    ASSERT_TRUE(session->setReadingCorrections(true));
     // Reading on for bank 1 only (the car has no bank 2), 15 s in half seconds, 25 %, cylinder 8 on bank 2.
     const auto c = correction();
     EXPECT_EQ(std::vector<std::uint8_t>(c.begin(), c.begin() + 4), (std::vector<std::uint8_t>{0x01, 30, 25, 0x80}));
@@ -202,7 +206,12 @@ TEST_F(ObdLink, SettingsAreWrittenAtOnceAndAFailedWriteIsShownAndForgotten)
     EXPECT_EQ(sim->settingsBlock(sim::Block::ObdConnection)[8], 0);
     EXPECT_EQ(correction()[0], 0);
     EXPECT_FALSE(session->readingCorrections());
-    EXPECT_EQ(session->liveRound(), COBDSession::LiveResult::Read);
+    // The gateway now passes nothing on: the car is silent, which is not the same as a clean car.
+    EXPECT_EQ(session->liveRound(), COBDSession::LiveResult::NoAnswer);
+    prompt.messages.clear();
+    EXPECT_FALSE(session->readTroubleCodes());
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].rfind("Samochód nie odpowiada przez OBD.", 0), 0u) << prompt.messages[0];
     ASSERT_TRUE(session->setObdConnected(true));
 
     prompt.messages.clear();

@@ -18,19 +18,22 @@ constexpr CodeEntry kCodes[] = {
 
 std::string defaultText(std::uint16_t code)
 {
-    char text[24];
-    std::snprintf(text, sizeof text, "%04X  %s", static_cast<unsigned>(code), "UNKNOWN ");
-    return text;
+    return troubleCodeName(code) + "  UNKNOWN ";
 }
 } // namespace
 
+std::string troubleCodeName(std::uint16_t code)
+{
+    static constexpr char kLetters[] = {'P', 'C', 'B', 'U'};
+    char text[8];
+    std::snprintf(text, sizeof text, "%c%04X", kLetters[code >> 14], static_cast<unsigned>(code & 0x3FFF));
+    return text;
+}
+
 COBDCodes::COBDCodes()
 {
-    for (const auto& e : kCodes) {
-        char code[8];
-        std::snprintf(code, sizeof code, "P%04X", static_cast<unsigned>(e.code));
-        m_table.emplace(e.code, std::string(code) + "   " + e.description);
-    }
+    for (const auto& e : kCodes)
+        m_table.emplace(e.code, troubleCodeName(e.code) + "   " + e.description);
 }
 
 const COBDCodes& COBDCodes::instance()

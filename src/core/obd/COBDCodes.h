@@ -21,8 +21,9 @@ public:
     const std::string* find(std::uint16_t code) const;
 
     // The text for a reported code: the table's text when it has one; for a code without a digit
-    // in 0x0F00 (which some cars send for P01xx) "0071  UNKNOWN " followed by a space and the
-    // table's text for the code with bit 8 set; otherwise "0999  UNKNOWN ".
+    // in 0x0F00 (which some cars send for P01xx) "P0071  UNKNOWN " followed by a space and the
+    // table's text for the code with bit 8 set; otherwise the code as a scan tool writes it and
+    // "  UNKNOWN " ("C0035  UNKNOWN ", never the bare "4035").
     std::string codeText(std::uint16_t code) const;
 
 private:
@@ -32,5 +33,8 @@ private:
 
 // The same through the shared table.
 std::string troubleCodeText(std::uint16_t code);
+// A code as every scan tool writes it: the letter of the top two bits (P, C, B, U), then the
+// remaining 14 bits as four hex digits, the first 0..3 (0x4035 is "C0035", 0xC100 "U0100").
+std::string troubleCodeName(std::uint16_t code);
 
 } // namespace tarvola

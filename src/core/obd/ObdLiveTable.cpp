@@ -88,8 +88,10 @@ void ObdLiveTable::applySupportedMask(std::optional<std::uint32_t> mask)
         m_entries[1].enabled = true;
         m_entries[2].enabled = true;
     }
-    m_bank1Present = m_entries[kLongTrimBank1].enabled;
-    m_bank2Present = m_entries[kLongTrimBank2].enabled;
+    // A bank counts only once the car answers for it: a trim asked anyway (the bank 1 fallback)
+    // says nothing about the engine.
+    m_bank1Present = false;
+    m_bank2Present = false;
 }
 
 std::vector<BusRequestItem> ObdLiveTable::nextBatch()
@@ -121,10 +123,16 @@ std::vector<BusRequestItem> ObdLiveTable::nextBatch()
 
 void ObdLiveTable::decode(std::span<const ObdBusFrame> frames)
 {
-    for (auto& e : m_entries) {
+    for (std::size_t i = 0; i < kEntries; ++i) {
+        auto& e = m_entries[i];
         for (const auto& f : frames) {
-            if (f.data[1] == kPositiveService1 && f.data[2] == e.request.pid)
-                e.text = formatObdValue(e.quantity, f.data[3], f.data[4]);
+            if (f.data[1] != kPositiveService1 || f.data[2] != e.request.pid)
+                continue;
+            e.text = formatObdValue(e.quantity, f.data[3], f.data[4]);
+            if (i == kLongTrimBank1)
+                m_bank1Present = true;
+            else if (i == kLongTrimBank2)
+                m_bank2Present = true;
         }
     }
 }

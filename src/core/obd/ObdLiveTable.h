@@ -48,8 +48,8 @@ public:
 
     // Enables the entries whose parameter `mask` supports (nothing known: none). Entry 0 asks air
     // flow instead of manifold pressure when the car has only the former. With no entry supported,
-    // the short and long trims of bank 1 are enabled anyway. Banks count as present when their
-    // long trim is enabled.
+    // the short and long trims of bank 1 are enabled anyway. No bank is present until decode()
+    // sees the car answer its long trim.
     void applySupportedMask(std::optional<std::uint32_t> mask);
 
     // The requests of the next exchange (at most the batch size; empty when no entry is due).
@@ -57,7 +57,7 @@ public:
     std::vector<BusRequestItem> nextBatch();
 
     // Stores the value of every positive service 1 answer in `frames` in the entries that ask
-    // its parameter.
+    // its parameter; an answer to a bank's long trim marks that bank present.
     void decode(std::span<const ObdBusFrame> frames);
 
     const std::array<ObdLiveEntry, kEntries>& entries() const { return m_entries; }

@@ -15,8 +15,10 @@ constexpr const char* kEraseQuestionText = "Czy chcesz skasować błędy OBD?";
 constexpr const char* kEraseFailedText = "Nie powiodło się skasowanie błędów OBD!";
 constexpr const char* kReadSettingsFailedText = "Nie powiodło się wczytanie ustawień urządzenia!";
 constexpr const char* kDemoStandardText = "OBD II (EUROPA)";
+constexpr const char* kNoAnswerText = "Samochód nie odpowiada przez OBD. Sprawdź podłączenie sterownika do złącza diagnostycznego i włączony zapłon.";
 
 constexpr std::uint8_t kStandardPid = 0x1C;
+constexpr std::uint32_t kDemoResponder = 0x7E8;
 constexpr std::uint16_t kDemoCodes[] = {0x0171, 0x0300, 0x0301, 0x0302, 0x0303, 0x0304};
 } // namespace
 
@@ -115,7 +117,8 @@ COBDSession::LiveResult COBDSession::liveRound()
     m_live.decode(reply.frames);
     if (took > kSlowExchange)
         m_live.setBatchSize(1);
-    return LiveResult::Read;
+    // The gateway answers for a car that stayed silent with an empty list of frames.
+    return reply.frames.empty() ? LiveResult::NoAnswer : LiveResult::Read;
 }
 
 void COBDSession::demoRound()
@@ -130,11 +133,14 @@ void COBDSession::demoRound()
     const std::uint8_t downstream = byteOf((0.65 + 0.03 * std::sin(t)) / 0.005);
     const std::uint8_t values[ObdLiveTable::kEntries] = {pressure, shortTrim, longTrim, 128, 128,
                                                          upstream, downstream, 0, 0};
+    // Answered as the car would, so the values and the banks they reveal take the live path.
+    std::vector<ObdBusFrame> frames;
     for (std::size_t i = 0; i < ObdLiveTable::kEntries; ++i) {
-        auto& e = m_live.entry(i);
+        const auto& e = m_live.entries()[i];
         if (e.enabled)
-            e.text = formatObdValue(e.quantity, values[i], 0);
+            frames.push_back({kDemoResponder, {0x03, kPositiveService1, e.request.pid, values[i], 0x55, 0x55, 0x55, 0x55}});
     }
+    m_live.decode(frames);
 }
 
 bool COBDSession::readTroubleCodes()
@@ -148,6 +154,11 @@ bool COBDSession::readTroubleCodes()
     ObdBusReply status;
     if (!ask(requestId(), 2, 1, 1, status)) {
         m_device.prompt().error(translate(kReadCodesFailedText));
+        return false;
+    }
+    if (status.frames.empty()) {
+        // Without an answer there is no count of codes: an empty list would read as a clean car.
+        m_device.prompt().error(translate(kNoAnswerText));
         return false;
     }
     for (const auto& unit : status.frames) {
@@ -178,7 +189,11 @@ COBDSession::EraseResult COBDSession::eraseTroubleCodes()
         m_device.prompt().error(translate(kEraseFailedText));
         return EraseResult::Failed;
     }
-    if (reply.frames.empty() || reply.frames.front().data[1] != kPositiveService4)
+    if (reply.frames.empty()) {
+        m_device.prompt().error(translate(kNoAnswerText));
+        return EraseResult::NoAnswer;
+    }
+    if (reply.frames.front().data[1] != kPositiveService4)
         return EraseResult::NotConfirmed;
     m_codes.clear();
     return EraseResult::Erased;

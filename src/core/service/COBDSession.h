@@ -41,9 +41,10 @@ public:
     bool isOpen() const { return m_open; }
 
     // ---- live values ----
-    enum class LiveResult { Read, Failed, NothingDue };
+    enum class LiveResult { Read, Failed, NoAnswer, NothingDue };
     // One exchange of the live round: the next batch as one multiple request, the answers decoded
     // into the entries. A failed exchange, or one slower than 700 ms, drops the batch to one.
+    // NoAnswer: the controller answered but the car sent nothing (no link, ignition off).
     LiveResult liveRound();
     const ObdLiveTable& live() const { return m_live; }
     ObdLiveTable& live() { return m_live; }
@@ -51,11 +52,13 @@ public:
     // ---- trouble codes ----
     // Asks every unit for its number of stored codes and each unit that has some for the codes;
     // the texts replace codes(). False, with "Nie można wczytać błędów OBD!" shown, when an
-    // exchange fails (codes() then holds what was read before the failure).
+    // exchange fails (codes() then holds what was read before the failure), and with the
+    // car-does-not-answer message when no unit answers the count.
     bool readTroubleCodes();
-    enum class EraseResult { Erased, Declined, Failed, NotConfirmed };
-    // Asks first; on Yes sends service 4. Failed: the exchange failed (message shown);
-    // NotConfirmed: the car answered without the positive reply, the list stays.
+    enum class EraseResult { Erased, Declined, Failed, NoAnswer, NotConfirmed };
+    // Asks first; on Yes sends service 4. Failed: the exchange failed (message shown); NoAnswer:
+    // the car sent nothing (message shown); NotConfirmed: the car answered without the positive
+    // reply. The list stays unless Erased.
     EraseResult eraseTroubleCodes();
     const std::vector<std::string>& codes() const { return m_codes; }
 

@@ -299,3 +299,29 @@ CSettingsPageTexts::CSettingsPageTexts(const SettingsPage& page)
 }
 
 } // namespace tarvola::gui
+
+// The OBD-II page.
+namespace tarvola::gui {
+void COBD2PageTexts::fillTexts()
+{
+    using namespace obdids;
+    add(kCaptionId, "Diagnostyka OBD");
+    add(LinkGroup, "Połączenie z samochodem");
+    add(Protocol, "Protokół");
+    add(Standard, "Standard OBD");
+    add(Connected, "OBD połączone");
+    add(LiveGroup, "Wartości bieżące");
+    add(CorrGroup, "Korekta paliwowa z OBD");
+    add(ReadCorr, "Czytanie korekty z OBD");
+    add(Period, "Okres aktualizacji korekty");
+    add(MaxCorr, "Maksymalna korekta");
+    add(Cylinder, "Cylinder");
+    add(Bank1, "Korekta z Bank 1");
+    add(Bank2, "Korekta z Bank 2");
+    add(Computed1, "Korekta obliczona (bank 1)");
+    add(Computed2, "Korekta obliczona (bank 2)");
+    add(CodesGroup, "Błędy OBD");
+    add(BtnRead, "Wczytaj błędy OBD");
+    add(BtnErase, "Kasuj błędy OBD");
+}
+} // namespace tarvola::gui

@@ -213,3 +213,20 @@ constexpr int RpmShort = 1150, GasShort = 1151, InjectionTime = 1152, RowPetrol 
 } // namespace viewids
 
 } // namespace tarvola::gui
+
+// The OBD-II page ("Diagnostyka OBD").
+namespace tarvola::gui {
+namespace obdids {
+constexpr int LinkGroup = 1600, Protocol = 1601, Standard = 1602, Connected = 1603, LiveGroup = 1604,
+              CorrGroup = 1605, ReadCorr = 1606, Period = 1607, MaxCorr = 1608, Cylinder = 1609,
+              Bank1 = 1610, Bank2 = 1611, Computed1 = 1612, Computed2 = 1613, CodesGroup = 1614,
+              BtnRead = 1615, BtnErase = 1616;
+} // namespace obdids
+
+class COBD2PageTexts : public CWindowTexts {
+public:
+    COBD2PageTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+} // namespace tarvola::gui

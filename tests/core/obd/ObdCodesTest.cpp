@@ -27,13 +27,17 @@ TEST(ObdCodes, TextOfKnownShortenedAndUnknownCodes)
     const std::pair<std::uint16_t, const char*> cases[] = {
         {0x0123, "P0123   Throttle/Pedal Position Sensor/Switch A Circuit High Input"},
         // A code without a digit in 0x0F00 is looked up as P01xx and shown beside its own form.
-        {0x0071, "0071  UNKNOWN  P0171   System too Lean (Bank 1)"},
-        {0x0000, "0000  UNKNOWN  P0100   Mass or Volume Air Flow Circuit Malfunction"},
-        {0x0029, "0029  UNKNOWN "},
-        {0x0129, "0129  UNKNOWN "},
-        // Chassis, body and network codes are not in the table.
-        {0x4171, "4171  UNKNOWN "},
-        {0xC100, "C100  UNKNOWN "},
+        {0x0071, "P0071  UNKNOWN  P0171   System too Lean (Bank 1)"},
+        {0x0000, "P0000  UNKNOWN  P0100   Mass or Volume Air Flow Circuit Malfunction"},
+        {0x0029, "P0029  UNKNOWN "},
+        {0x0129, "P0129  UNKNOWN "},
+        // Codes outside the table keep their letter: the top two bits, then four digits of 0..3FFF.
+        {0x3FFF, "P3FFF  UNKNOWN "},
+        {0x4035, "C0035  UNKNOWN "},
+        {0x4171, "C0171  UNKNOWN "},
+        {0x9234, "B1234  UNKNOWN "},
+        {0xC100, "U0100  UNKNOWN "},
+        {0xFFFF, "U3FFF  UNKNOWN "},
     };
     for (const auto& [code, text] : cases)
         EXPECT_EQ(troubleCodeText(code), text) << code;

@@ -46,15 +46,11 @@ TEST(ObdLiveTable, SupportedMaskEnablesEntriesAndFallsBackToAirFlow)
     t.applySupportedMask(maskOf({0x06, 0x07, 0x0B, 0x0C, 0x10, 0x14, 0x15}));
     EXPECT_EQ(enabled(t), (std::vector<bool>{true, true, true, false, false, true, true, false, false}));
     EXPECT_EQ(t.entries()[0].request.pid, 0x0B) << "manifold pressure wins when both are there";
-    EXPECT_TRUE(t.bank1Present());
-    EXPECT_FALSE(t.bank2Present());
 
     t.applySupportedMask(maskOf({0x08, 0x09, 0x10}));
     EXPECT_EQ(t.entries()[0].request.pid, 0x10);
     EXPECT_EQ(t.entries()[0].quantity, ObdQuantity::AirFlow);
     EXPECT_TRUE(t.entries()[0].enabled);
-    EXPECT_FALSE(t.bank1Present());
-    EXPECT_TRUE(t.bank2Present());
 
     // Back on a car with a manifold sensor, entry 0 asks it again.
     t.applySupportedMask(maskOf({0x0B}));
@@ -65,7 +61,6 @@ TEST(ObdLiveTable, SupportedMaskEnablesEntriesAndFallsBackToAirFlow)
                             std::optional<std::uint32_t>{maskOf({0x0C, 0x0D, 0x1C})}}) {
         t.applySupportedMask(mask);
         EXPECT_EQ(enabled(t), (std::vector<bool>{false, true, true, false, false, false, false, false, false}));
-        EXPECT_TRUE(t.bank1Present());
     }
 }
 
@@ -123,6 +118,17 @@ TEST(ObdLiveTable, AnswersAreDecodedIntoEveryEntryAskingTheirParameter)
     const std::pair<std::size_t, const char*> texts[] = {{0, "3.00"}, {1, "0.00"}, {2, "-11.72"}, {5, "0.45"}, {3, ""}};
     for (const auto& [entry, text] : texts)
         EXPECT_EQ(t.entries()[entry].text, text) << entry;
+    EXPECT_TRUE(t.bank1Present()) << "its long trim answered";
+    EXPECT_FALSE(t.bank2Present());
+
+    // A bank is present only once the car answers its long trim: enabled, or a short trim, is not
+    // enough, and a new mask forgets what the last car had.
+    t.applySupportedMask(maskOf({0x06, 0x07, 0x08, 0x09}));
+    EXPECT_FALSE(t.bank1Present());
+    t.decode(std::vector<ObdBusFrame>{{0x7E8, {0x03, 0x41, 0x08, 0x80, 0x55, 0x55, 0x55, 0x55}},
+                                      {0x7E8, {0x03, 0x41, 0x09, 0x80, 0x55, 0x55, 0x55, 0x55}}});
+    EXPECT_FALSE(t.bank1Present());
+    EXPECT_TRUE(t.bank2Present());
 
     EXPECT_EQ(formatObdValue(ObdQuantity::ManifoldPressure, 35, 0), "35");
     EXPECT_EQ(formatObdValue(ObdQuantity::FuelTrim, 255, 0), "99.22");
