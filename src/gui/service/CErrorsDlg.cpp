@@ -105,13 +105,17 @@ void CErrorsDlg::OnInitDialog()
 {
     applyTexts();
     showBuzzer();
-    try {
-        // A failed read leaves the model knowing no faults, so the text stays empty.
-        readDeviceErrors(m_doc);
-    } catch (const IError& e) {
-        m_doc.prompt().errorBox("CErrorsDlg::OnInitDialog()", e);
+    m_clear->setEnabled(m_doc.isConnected());
+    // Without a controller there is nothing to ask: the text shows what the last reading left.
+    if (m_doc.isConnected()) {
+        try {
+            // A failed read leaves the model knowing no faults, so the text stays empty.
+            readDeviceErrors(m_doc);
+        } catch (const IError& e) {
+            m_doc.prompt().errorBox("CErrorsDlg::OnInitDialog()", e);
+        }
+        m_doc.noteChange(DeviceChange::of(DeviceChange::StoredErrors));
     }
-    m_doc.noteChange(DeviceChange::of(DeviceChange::StoredErrors));
     showErrors();
 }
 
@@ -154,6 +158,8 @@ void CErrorsDlg::documentChanged(const DeviceChange& change)
         showErrors();
     if (change.hasBlock(SettingsBlock::Base) || change.has(DeviceChange::Replaced))
         showBuzzer();
+    if (change.has(DeviceChange::Connection))
+        m_clear->setEnabled(m_doc.isConnected());
 }
 
 void CErrorsDlg::showErrors()

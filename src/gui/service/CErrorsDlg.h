@@ -24,7 +24,8 @@ class CVeldranixDoc;
 class CErrorsDlg : public QDialog, public CErrDlgTexts {
     Q_OBJECT
 public:
-    // Reads the stored faults at once (a failed read leaves the text empty and says nothing).
+    // Reads the stored faults at once when a controller is connected (a failed read leaves the text
+    // empty and says nothing); without one "Kasuj błędy" is disabled.
     CErrorsDlg(CVeldranixDoc& doc, QWidget* parent = nullptr);
 
     // The stored-errors command: the dialog, modal.

@@ -256,6 +256,10 @@ void CSetServiceDlg::onOk()
         m_distance->lineEdit()->selectAll();
         return;
     }
+    if (!m_doc.isConnected()) {
+        m_doc.prompt().error(translate(kDeviceSettingFailedText));
+        return;
+    }
     // A refused write must not leave the record promising a service the controller does not know.
     const auto before = m_doc.m_settings.m_advancedSetup;
     try {
