@@ -22,7 +22,8 @@ constexpr const char* kPowerRefusedText = "Moc silnika może wynosić najwyżej 
 
 QString powerRefusal()
 {
-    return qs(translate(kPowerRefusedText)).replace(QStringLiteral("%d"), QString::number(static_cast<int>(kMaxPowerHp)));
+    return qs(translate(kPowerRefusedText))
+        .replace(QStringLiteral("%d"), QString::number(static_cast<int>(kMaxPowerHp)));
 }
 
 } // namespace
