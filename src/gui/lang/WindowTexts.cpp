@@ -298,6 +298,50 @@ CSettingsPageTexts::CSettingsPageTexts(const SettingsPage& page)
     }
 }
 
+// ---- the service windows ----
+
+void CErrDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Błędy");
+    add(errids::Clear, "Kasuj błędy");
+    add(errids::Buzzer, "Sygnał ciągły dla błędów");
+    add(ids::Ok, "OK");
+}
+
+void CInjSizeCalcDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Obliczanie średnicy dysz");
+    add(injcalcids::TypeLabel, "Typ wtrysku benzynowego");
+    add(injcalcids::CylindersLabel, "Liczba cylindrów");
+    add(injcalcids::PowerLabel, "Moc silnika [KM]");
+    add(injcalcids::ResultLabel, "Średnica dysz [mm]");
+    add(injcalcids::Calculate, "Oblicz");
+    add(injcalcids::Close, "Zamknij");
+}
+
+void CServiceDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Informacje o pojeździe");
+    add(serviceids::RunningGroup, "Czas pracy");
+    add(serviceids::PetrolLabel, "Benzyna");
+    add(serviceids::GasLabel, "Gaz");
+    add(serviceids::StampLabel, "Ostatnia modyfikacja ustawień");
+    add(serviceids::ThisPcLabel, "Kod serwisowy tego komputera");
+    add(serviceids::ServiceGroup, "Przegląd");
+    add(serviceids::RemainingLabel, "Czas jazdy pozostały do przeglądu");
+    add(serviceids::Set, "Ustaw");
+    add(ids::Ok, "OK");
+}
+
+void CSetServiceDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Następny przegląd");
+    add(setserviceids::DistanceLabel, "Przegląd za:");
+    add(setserviceids::Note, "Uwaga: obliczony czas zakłada średnią prędkość 50 km/h");
+    add(ids::Ok, "OK");
+    add(ids::Cancel, "Anuluj");
+}
+
 } // namespace tarvola::gui
 
 // The OBD-II page.

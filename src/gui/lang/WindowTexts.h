@@ -212,6 +212,60 @@ constexpr int Pressure = 1054, PressureGas = 1055, Manifold = 1061, Temperature 
 constexpr int RpmShort = 1150, GasShort = 1151, InjectionTime = 1152, RowPetrol = 1153, RowGas = 1154;
 } // namespace viewids
 
+// ---- the service windows ----
+
+// The stored-errors dialog ("Błędy").
+namespace errids {
+constexpr int Text = 1101, Clear = 1100, Buzzer = 1132;
+} // namespace errids
+
+class CErrDlgTexts : public CWindowTexts {
+public:
+    CErrDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The injector size calculator ("Obliczanie średnicy dysz").
+namespace injcalcids {
+constexpr int Type = 1044, Cylinders = 1045, Power = 1050, Spin = 1107, Result = 1001, Calculate = 1084,
+              Close = 1083;
+constexpr int TypeLabel = 1450, CylindersLabel = 1451, PowerLabel = 1452, ResultLabel = 1453;
+} // namespace injcalcids
+
+class CInjSizeCalcDlgTexts : public CWindowTexts {
+public:
+    CInjSizeCalcDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The vehicle information dialog ("Informacje o pojeździe").
+namespace serviceids {
+constexpr int RunningGroup = 1460, PetrolLabel = 1461, GasLabel = 1462, StampLabel = 1463, ThisPcLabel = 1464,
+              ServiceGroup = 1465, RemainingLabel = 1466, Set = 1467;
+constexpr int PetrolTime = 1470, GasTime = 1471, Stamp = 1472, ThisPc = 1473, Remaining = 1474, HoursUnit = 1475;
+} // namespace serviceids
+
+class CServiceDlgTexts : public CWindowTexts {
+public:
+    CServiceDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The next service dialog ("Następny przegląd").
+namespace setserviceids {
+constexpr int DistanceLabel = 1480, Distance = 1481, Note = 1482;
+} // namespace setserviceids
+
+class CSetServiceDlgTexts : public CWindowTexts {
+public:
+    CSetServiceDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
 } // namespace tarvola::gui
 
 // The OBD-II page ("Diagnostyka OBD").
