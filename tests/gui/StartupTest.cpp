@@ -33,7 +33,7 @@ private slots:
         // Cylinders above the controller's four show 0.
         QCOMPARE(rig.view().petrolValue(5)->text(), QStringLiteral("0.0"));
         // The page count and order of the sheet.
-        QCOMPARE(rig.view().sheet()->count(), 7);
+        QCOMPARE(rig.view().sheet()->count(), 8);
         QCOMPARE(rig.view().sheet()->tabText(0), QStringLiteral("Parametry benzynowe"));
     }
 

@@ -74,6 +74,15 @@ private slots:
         check(CAboutDlgTexts());
         check(CLangDlgTexts());
         check(CPasswdDlgTexts());
+        check(CErrDlgTexts());
+        check(CInjSizeCalcDlgTexts());
+        check(CServiceDlgTexts());
+        check(CSetServiceDlgTexts());
+        check(COBD2PageTexts());
+        check(CCompareSettingsDlgTexts());
+        check(CMapPageTexts());
+        check(CMapAddDlgTexts());
+        check(CMainCorrDlgTexts());
         for (const SettingsPage* p : {&petrolPage(), &gasPage(), &switchPage(), &advancedPage()})
             check(CSettingsPageTexts(*p));
     }

@@ -17,6 +17,7 @@ namespace flags {
 // m_base.m_flags
 constexpr std::uint8_t MinGasTemp3C = 0x01;        // gas allowed only from 3 °C
 constexpr std::uint8_t MaxRpmLimit = 0x02;         // the maximum-speed limit is on (off at 8000 rpm)
+constexpr std::uint8_t ContinuousErrorBuzzer = 0x04; // the buzzer sounds continuously while an error stands
 constexpr std::uint8_t BaseAlwaysOn = 0x10;        // the controller expects it on every write
 constexpr std::uint8_t FastSwitch = 0x40;          // fast switch to gas: 2 s warm-engine delay
 // m_adv.m_flags

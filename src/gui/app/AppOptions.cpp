@@ -26,13 +26,13 @@ const char* appUsage()
            "  --quit-after MS   close the window after MS milliseconds\n"
            "  --report          on exit, print the time to the first live value, CPU time and peak memory\n"
            "  --page NAME       open this page at start: petrol, gas, switch, advanced, calibration, map,\n"
-           "                    oscilloscope\n";
+           "                    oscilloscope, obd\n";
 }
 
 const std::vector<std::string>& pageNames()
 {
     static const std::vector<std::string> names = {"petrol", "gas", "switch", "advanced",
-                                                   "calibration", "map", "oscilloscope"};
+                                                   "calibration", "map", "oscilloscope", "obd"};
     return names;
 }
 
@@ -88,7 +88,7 @@ bool parseAppOptions(const std::vector<std::string>& args, AppOptions& out, std:
             const auto& names = pageNames();
             const auto it = std::find(names.begin(), names.end(), v);
             if (it == names.end()) {
-                error = "--page takes a page name (petrol, gas, switch, advanced, calibration, map, oscilloscope), not '" +
+                error = "--page takes a page name (petrol, gas, switch, advanced, calibration, map, oscilloscope, obd), not '" +
                         v + "'";
                 return false;
             }

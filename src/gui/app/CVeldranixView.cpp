@@ -21,6 +21,10 @@
 #include "monitor/CDisplayDlg.h"
 #include "monitor/DiagValues.h"
 #include "monitor/Readouts.h"
+#include "obd/COBD2Page.h"
+#include "service/CErrorsDlg.h"
+#include "service/CInjSizeCalcDlg.h"
+#include "service/CServiceDlg.h"
 #include "settings/ComingPage.h"
 #include "settings/SettingsPageWidget.h"
 
@@ -251,6 +255,7 @@ void CVeldranixView::firstUpdate()
     m_sheet->addPage(new CMapPage(m_doc, m_sheet));
     m_sheet->addPage(new CMapCorrPage(m_doc, m_sheet));
     m_sheet->addPage(new ComingPage("Oscyloskop", m_sheet));
+    m_sheet->addPage(new COBD2Page(m_doc, m_sheet));
     m_initialised = true;
     applyLanguage();
     if (!m_doc.isConnected())
@@ -447,15 +452,21 @@ void CVeldranixView::onCommand(int command)
         if (!m_doc.calibrating())
             CMainCorrDlg::openOnce(m_doc, window());
         break;
-    case ids::CmdCharts:
     case ids::CmdErrors:
+        if (!m_doc.calibrating())
+            CErrorsDlg::open(m_doc, window());
+        break;
     case ids::CmdService:
+        if (!m_doc.calibrating())
+            CServiceDlg::open(m_doc, window());
+        break;
+    case ids::CmdInjCalc:
+        CInjSizeCalcDlg::open(m_doc, window());
+        break;
+    case ids::CmdCharts:
     case ids::CmdSettings:
         if (!m_doc.calibrating())
             showComing();
-        break;
-    case ids::CmdInjCalc:
-        showComing();
         break;
     case ids::CmdLanguage: {
         CLangDlg dlg(window());

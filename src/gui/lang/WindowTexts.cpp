@@ -186,7 +186,6 @@ void CPasswdDlgTexts::fillTexts()
 void CMapPageTexts::fillTexts()
 {
     using namespace calids;
-    add(kCaptionId, "Kalibracja");
     add(BtnClearPetrol, "Kasuj benzynę");
     add(BtnClearGas, "Kasuj gaz");
     add(BtnCreate, "Oblicz nastawy");
@@ -213,7 +212,6 @@ void CTimeCorrChartTexts::fillTexts()
 void CMapTexts::fillTexts()
 {
     using namespace mapids;
-    add(kCaptionId, "Mapa");
     add(Hint, "Zaznacz komórki myszą lub strzałkami (Shift rozszerza). Prawy przycisk: poprawki. Page Up / Page Down: ±1 %.");
     add(ComparedWith, "Porównanie z plikiem:");
     add(EndCompare, "Zakończ porównanie");

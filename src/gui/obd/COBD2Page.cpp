@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -77,11 +78,20 @@ void COBD2Page::build()
     auto* right = new QVBoxLayout;
     right->addWidget(buildCorrectionGroup());
     right->addWidget(buildCodesGroup(), 1);
-    auto* layout = new QHBoxLayout(this);
+    // The page scrolls rather than making the main window taller than a laptop's screen.
+    auto* content = new QWidget;
+    auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(8);
     layout->addLayout(left, 0);
     layout->addLayout(right, 1);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 }
 
 QGroupBox* COBD2Page::buildLinkGroup()

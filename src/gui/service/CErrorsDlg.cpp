@@ -19,8 +19,7 @@ namespace tarvola::gui {
 
 namespace {
 
-// m_base.m_flags: the controller sounds its buzzer continuously while a fault is stored.
-constexpr std::uint8_t kContinuousErrorBuzzer = 0x04;
+constexpr std::uint8_t kContinuousErrorBuzzer = flags::ContinuousErrorBuzzer;
 
 // The buzzer box as a settings control, so its write takes the same road as every page's check box.
 SettingControl buzzerControl()
