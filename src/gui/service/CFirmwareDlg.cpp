@@ -88,6 +88,8 @@ CFirmwareDlg::CFirmwareDlg(CVeldranixDoc& doc, QWidget* parent)
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    // The count means nothing until the controller's block count is known.
+    m_progress->setTextVisible(false);
     m_progress->setMinimumWidth(320);
     m_timeLeft->setText(QStringLiteral("—"));
     m_status->setWordWrap(true);
@@ -172,6 +174,7 @@ void CFirmwareDlg::onProgress(std::size_t sent, std::size_t total)
 {
     if (m_progress->maximum() != static_cast<int>(total))
         m_progress->setMaximum(static_cast<int>(total));
+    m_progress->setTextVisible(true);
     m_progress->setValue(static_cast<int>(sent));
     // The first block carries the erase wait; the pace of the later ones predicts the rest.
     if (!m_clock.isValid()) {
@@ -195,12 +198,14 @@ void CFirmwareDlg::onStart()
     m_clock.invalidate();
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    m_progress->setTextVisible(false);
     m_timeLeft->setText(QStringLiteral("—"));
     setStatus(translate(kWriting), false);
 
     FirmwareUpdateOptions options;
     options.backedUp = [this](const std::string& backup) { m_backup->setText(QString::fromStdString(backup)); };
     options.progress = [this](std::size_t sent, std::size_t total) { onProgress(sent, total); };
+    const bool wasPolling = m_doc.pollingOn();
     FirmwareUpdateOutcome outcome;
     try {
         outcome = updateFirmware(m_doc, m_path.toStdString(), options);
@@ -228,7 +233,14 @@ void CFirmwareDlg::onStart()
         break;
     case ActionResult::Failed:
         setStatus(outcome.message, true);
-        m_start->setEnabled(firmwareUpdateAllowed(m_doc));
+        // Once programming began, nothing polls the controller any more: it is half programmed or
+        // gone. The reconnect timer looks for it as for any lost controller, and the update can run
+        // again once it answers.
+        if (wasPolling && !m_doc.pollingOn() && m_doc.isConnected()) {
+            m_doc.setConnected(false);
+            emit m_doc.lostController();
+        }
+        m_start->setEnabled(m_doc.isConnected() && firmwareUpdateAllowed(m_doc));
         break;
     }
 }

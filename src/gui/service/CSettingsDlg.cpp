@@ -87,7 +87,7 @@ CSettingsDlg::CSettingsDlg(CVeldranixDoc& doc, QWidget* parent)
     auto* close = box->addButton(QDialogButtonBox::Cancel);
     setTextId(close, ids::Cancel);
     layout->addWidget(box);
-    setMinimumWidth(360);
+    setMinimumWidth(420);
 
     CWidgetTextTarget target(this);
     try {
