@@ -66,11 +66,12 @@ CFirmwareDlg::CFirmwareDlg(CVeldranixDoc& doc, QWidget* parent)
     const auto addRow = [&](int id, QWidget* value) {
         auto* caption = new QLabel(this);
         setTextId(caption, id);
+        // Captions and values share their top line, also beside a path that wraps.
         grid->addWidget(caption, row, 0, Qt::AlignLeft | Qt::AlignTop);
-        grid->addWidget(value, row++, 1);
+        grid->addWidget(value, row++, 1, Qt::AlignTop);
     };
     addRow(FileLabel, m_file);
-    grid->addWidget(m_choose, 0, 2);
+    grid->addWidget(m_choose, 0, 2, Qt::AlignTop);
     addRow(FileVersion, m_fileVersion);
     addRow(FileDevice, m_fileDevice);
     addRow(Controller, m_controller);
