@@ -366,4 +366,36 @@ void COBD2PageTexts::fillTexts()
     add(BtnRead, "Wczytaj błędy OBD");
     add(BtnErase, "Kasuj błędy OBD");
 }
+// ---- the read/write dialog ("Odczyt/Zapis") and the firmware update window ----
+
+void CSettingsDlgTexts::fillTexts()
+{
+    using namespace setdlgids;
+    add(kCaptionId, "Odczyt/Zapis");
+    add(Load, "Odczyt");
+    add(Save, "Zapis");
+    add(Factory, "Ustawienia fabryczne");
+    add(Firmware, "Aktualizacja firmware");
+    add(BackupNote, "Zanim sterownik zostanie nadpisany, jego ustawienia są zapisywane w folderze:");
+    add(ids::Cancel, "Zamknij");
+}
+
+void CFirmwareDlgTexts::fillTexts()
+{
+    using namespace fwdlgids;
+    add(kCaptionId, "Aktualizacja firmware");
+    add(FileLabel, "Plik firmware:");
+    add(Choose, "Wybierz plik...");
+    add(FileVersion, "Wersja w pliku:");
+    add(FileDevice, "Sterownik w pliku:");
+    add(Controller, "Sterownik:");
+    add(ControllerVersion, "Wersja sterownika:");
+    add(Backup, "Kopia ustawień:");
+    add(Blocks, "Zapisane bloki:");
+    add(TimeLeft, "Pozostały czas:");
+    add(Start, "Aktualizuj");
+    add(ids::Cancel, "Zamknij");
+}
+
+
 } // namespace tarvola::gui

@@ -283,4 +283,32 @@ public:
 protected:
     void fillTexts() override;
 };
+// ---- the read/write dialog ("Odczyt/Zapis") and the firmware update window ----
+
+// The read/write dialog: its four buttons, the note on backups above the settings folder, and Close.
+namespace setdlgids {
+constexpr int Load = 1485, Save = 1084, Factory = 1085, Firmware = 1086, BackupNote = 1087;
+} // namespace setdlgids
+
+class CSettingsDlgTexts : public CWindowTexts {
+public:
+    CSettingsDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The firmware update window: the image and the controller side by side, the backup, the progress.
+namespace fwdlgids {
+constexpr int FileLabel = 1501, Choose = 1502, FileVersion = 1503, FileDevice = 1504, Controller = 1505,
+              ControllerVersion = 1506, Backup = 1507, Blocks = 1508, TimeLeft = 1509, Start = 1510;
+} // namespace fwdlgids
+
+class CFirmwareDlgTexts : public CWindowTexts {
+public:
+    CFirmwareDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+
 } // namespace tarvola::gui
