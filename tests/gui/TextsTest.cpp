@@ -80,6 +80,8 @@ private slots:
         check(CSetServiceDlgTexts());
         check(COBD2PageTexts());
         check(CCompareSettingsDlgTexts());
+        check(CSettingsDlgTexts());
+        check(CFirmwareDlgTexts());
         check(CMapPageTexts());
         check(CMapAddDlgTexts());
         check(CMainCorrDlgTexts());

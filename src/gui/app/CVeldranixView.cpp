@@ -25,6 +25,7 @@
 #include "service/CErrorsDlg.h"
 #include "service/CInjSizeCalcDlg.h"
 #include "service/CServiceDlg.h"
+#include "service/CSettingsDlg.h"
 #include "settings/ComingPage.h"
 #include "settings/SettingsPageWidget.h"
 
@@ -463,8 +464,11 @@ void CVeldranixView::onCommand(int command)
     case ids::CmdInjCalc:
         CInjSizeCalcDlg::open(m_doc, window());
         break;
-    case ids::CmdCharts:
     case ids::CmdSettings:
+        if (!m_doc.calibrating())
+            CSettingsDlg::open(m_doc, window());
+        break;
+    case ids::CmdCharts:
         if (!m_doc.calibrating())
             showComing();
         break;
