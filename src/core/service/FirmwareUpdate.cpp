@@ -1,5 +1,6 @@
 #include "service/FirmwareUpdate.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -13,6 +14,17 @@ namespace tarvola {
 namespace {
 
 constexpr const char* kUpdateDisabled = "Aktualizacja firmware jest zablokowana w tym sterowniku.";
+
+// The prescribed pauses around programming, in short slices with the window's events handled
+// between them, so that the window keeps drawing while the controller gets ready.
+void pause(IUserPrompt& prompt, std::int64_t ms)
+{
+    const auto since = SteadyClock::now();
+    for (std::int64_t left = ms; left > 0; left = ms - elapsedMs(since)) {
+        prompt.pumpEvents();
+        sleepMs(static_cast<std::uint32_t>(std::min<std::int64_t>(left, 10)));
+    }
+}
 constexpr const char* kPetrolFailed = "Nie powiodło się przełączenie na benzynę!";
 constexpr const char* kProgrammingFailed = "Nie powiodło się zaprogramowanie urządzenia!";
 constexpr const char* kOlderQuestion =
@@ -133,7 +145,7 @@ FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imag
     if (!device.enterProgramming())
         return fail(FirmwareStep::EnterProgramming, translate(kProgrammingFailed),
                     "the controller did not enter programming");
-    sleepMs(kProgrammingPauseMs);
+    pause(prompt, kProgrammingPauseMs);
     const bool written = device.writeFirmware(file.image(), file.blockCount(), [&](std::size_t sent, std::size_t total) {
         outcome.blocksSent = sent;
         if (options.progress)
@@ -146,7 +158,7 @@ FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imag
     // The controller leaves programming on the second request and may reboot before it answers.
     device.firmwareRequest96();
     device.firmwareRequest10();
-    sleepMs(kProgrammingPauseMs);
+    pause(prompt, kProgrammingPauseMs);
 
     // A search that ends in demo mode has not found the controller again.
     if (!device.connect() || !device.isConnected() || device.isDemo())
