@@ -55,7 +55,10 @@ CCompareSettingsDlg::CCompareSettingsDlg(CVeldranixDoc& doc, QWidget* parent)
     m_list->setRootIsDecorated(false);
     m_list->setAlternatingRowColors(true);
     m_list->setColumnCount(4);
+    // The label takes the room that is left; key and values keep to their width, side by side.
+    m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
     setTextId(close->button(QDialogButtonBox::Close), ids::Cancel);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);

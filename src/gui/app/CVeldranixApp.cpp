@@ -38,6 +38,11 @@
 #include "lang/Language.h"
 #include "lang/QtTranslations.h"
 #include "monitor/CDisplayDlg.h"
+#include "service/CErrorsDlg.h"
+#include "service/CFirmwareDlg.h"
+#include "service/CInjSizeCalcDlg.h"
+#include "service/CServiceDlg.h"
+#include "service/CSettingsDlg.h"
 #include "settings/CPasswdDlg.h"
 #include "settings/CSettingsFile.h"
 
@@ -401,6 +406,30 @@ void CVeldranixApp::takeScreenshots()
     {
         CMapSetDlg dlg(m_frame.get());
         grabDialog(dlg, "map-set");
+    }
+    {
+        CErrorsDlg dlg(*m_doc, m_frame.get());
+        grabDialog(dlg, "errors");
+    }
+    {
+        CServiceDlg dlg(*m_doc, m_frame.get());
+        grabDialog(dlg, "service");
+    }
+    {
+        CSetServiceDlg dlg(*m_doc, m_frame.get());
+        grabDialog(dlg, "next-service");
+    }
+    {
+        CInjSizeCalcDlg dlg(*m_doc, m_frame.get());
+        grabDialog(dlg, "injector-calculator");
+    }
+    {
+        CSettingsDlg dlg(*m_doc, m_frame.get());
+        grabDialog(dlg, "settings-files");
+    }
+    {
+        CFirmwareDlg dlg(*m_doc, m_frame.get());
+        grabDialog(dlg, "firmware");
     }
     {
         CDisplayDlg display(*m_doc, m_frame->size(), m_frame.get());
