@@ -77,6 +77,23 @@ const char* firmwareStepName(FirmwareStep step)
     return "?";
 }
 
+FirmwareImageCheck checkFirmwareImage(const std::string& imagePath, const CDevInfo& controller, CFirmwareFile* file)
+{
+    FirmwareImageCheck check;
+    CFirmwareFile local;
+    CFirmwareFile& image = file ? *file : local;
+    check.loaded = image.load(imagePath, check.version, check.deviceName, check.formatWord);
+    if (!check.loaded) {
+        check.error = image.errorString();
+        check.failedStep = FirmwareStep::LoadFile;
+    } else if (check.formatWord != CFirmwareFile::kFormatWord) {
+        check.failedStep = FirmwareStep::FileFormat;
+    } else if (check.deviceName != controller.m_name) {
+        check.failedStep = FirmwareStep::DeviceName;
+    }
+    return check;
+}
+
 FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imagePath,
                                      const FirmwareUpdateOptions& options)
 {
@@ -99,20 +116,22 @@ FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imag
     if (!device.switchToPetrolAndWait())
         return fail(FirmwareStep::PetrolSwitch, translate(kPetrolFailed));
 
-    CFirmwareFile file;
-    std::uint16_t fileVersion = 0, formatWord = 0;
-    std::string deviceName;
-    if (!file.load(imagePath, fileVersion, deviceName, formatWord))
-        return fail(FirmwareStep::LoadFile, translate(kProgrammingFailed), file.errorString());
-    outcome.fileVersion = fileVersion;
-    if (formatWord != CFirmwareFile::kFormatWord)
-        return fail(FirmwareStep::FileFormat, translate(kProgrammingFailed),
-                    imagePath + ": format word " + hex4(formatWord) + ", not " + hex4(CFirmwareFile::kFormatWord));
     const CDevInfo& info = device.m_settings.m_devInfo;
-    if (deviceName != info.m_name)
+    CFirmwareFile file;
+    const FirmwareImageCheck image = checkFirmwareImage(imagePath, info, &file);
+    const std::uint16_t fileVersion = image.version;
+    outcome.fileVersion = fileVersion;
+    switch (image.failedStep) {
+    case FirmwareStep::LoadFile: return fail(FirmwareStep::LoadFile, translate(kProgrammingFailed), image.error);
+    case FirmwareStep::FileFormat:
+        return fail(FirmwareStep::FileFormat, translate(kProgrammingFailed),
+                    imagePath + ": format word " + hex4(image.formatWord) + ", not " + hex4(CFirmwareFile::kFormatWord));
+    case FirmwareStep::DeviceName:
         return fail(FirmwareStep::DeviceName, translate(kProgrammingFailed),
-                    imagePath + ": the image is for \"" + deviceName + "\", the controller is \"" + info.m_name + "\"");
-
+                    imagePath + ": the image is for \"" + image.deviceName + "\", the controller is \"" + info.m_name +
+                        "\"");
+    default: break;
+    }
     // The controller reports its version in 16 bits; so does the image.
     if (fileVersion < static_cast<std::uint16_t>(info.m_version)) {
         busy.reset();

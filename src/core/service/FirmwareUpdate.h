@@ -14,6 +14,8 @@
 #include <string>
 
 #include "service/SettingsActions.h"
+#include "settings/CDevInfo.h"
+#include "settings/CFirmwareFile.h"
 
 namespace tarvola {
 
@@ -42,6 +44,21 @@ enum class FirmwareStep {
     Reconnect,
 };
 const char* firmwareStepName(FirmwareStep step);
+
+// What an image file holds and whether this controller can take it: the file reads, its format word
+// is the one images carry, and its device name is the controller's. The update checks the same.
+struct FirmwareImageCheck {
+    bool loaded = false;
+    std::uint16_t version = 0;
+    std::uint16_t formatWord = 0;
+    std::string deviceName;
+    std::string error;  // why the file did not read
+    FirmwareStep failedStep = FirmwareStep::None;  // LoadFile, FileFormat or DeviceName; None: it fits
+    bool fits() const { return failedStep == FirmwareStep::None; }
+};
+// `file`, when given, keeps the image for writing.
+FirmwareImageCheck checkFirmwareImage(const std::string& imagePath, const CDevInfo& controller,
+                                      CFirmwareFile* file = nullptr);
 
 struct FirmwareUpdateOptions {
     // Where the settings backup goes; the settings folder when empty.

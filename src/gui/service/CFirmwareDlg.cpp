@@ -16,7 +16,6 @@
 #include "lang/translate.h"
 #include "service/FirmwareUpdate.h"
 #include "service/SettingsActions.h"
-#include "settings/CFirmwareFile.h"
 
 namespace tarvola::gui {
 
@@ -139,16 +138,12 @@ bool CFirmwareDlg::chooseImage(const QString& path)
     m_path = path;
     m_file->setText(QFileInfo(path).fileName());
     m_file->setToolTip(path);
-    CFirmwareFile file;
-    std::uint16_t version = 0, formatWord = 0;
-    std::string deviceName;
-    const bool loaded = file.load(path.toStdString(), version, deviceName, formatWord);
-    m_fileVersion->setText(loaded ? versionText(version) : QString());
-    m_fileDevice->setText(loaded ? QString::fromStdString(deviceName) : QString());
-    // The same checks the update makes, made here so that a wrong file never gets as far as the
-    // petrol switch.
-    const bool fits = loaded && formatWord == CFirmwareFile::kFormatWord &&
-                      deviceName == m_doc.m_settings.m_devInfo.m_name;
+    // The checks the update makes, made here so that a wrong file never gets as far as the petrol
+    // switch.
+    const FirmwareImageCheck image = checkFirmwareImage(path.toStdString(), m_doc.m_settings.m_devInfo);
+    m_fileVersion->setText(image.loaded ? versionText(image.version) : QString());
+    m_fileDevice->setText(image.loaded ? QString::fromStdString(image.deviceName) : QString());
+    const bool fits = image.fits();
     m_start->setEnabled(fits && firmwareUpdateAllowed(m_doc));
     setStatus(fits ? std::string() : translate(kNotForController), !fits);
     return fits;
