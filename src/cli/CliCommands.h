@@ -36,8 +36,6 @@ const CliCommand* findCliCommand(std::string_view name);
 // The help text: the options, every command of cliCommands() and the exit codes.
 std::string cliUsage();
 
-// A firmware version as the tool prints it: "0x0206".
-std::string hexVersion(unsigned version);
 
 // Opens the link as the options say: demo mode, exactly the given port, or the search.
 int connectDevice(CliContext& c);

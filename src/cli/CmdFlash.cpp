@@ -4,8 +4,8 @@
 
 #include "CliCommands.h"
 #include "Json.h"
-#include "settings/CFirmwareFile.h"
 #include "service/FirmwareUpdate.h"
+#include "platform/NumberText.h"
 
 namespace tarvola::cli {
 
@@ -16,20 +16,18 @@ int commandFlash(CliContext& c)
         return ExitUsage;
     }
     const std::string& path = c.options.arguments[0];
-    std::uint16_t fileVersion = 0, formatWord = 0;
-    {
-        // A file that is no image we can write is the caller's mistake: say so before anything is sent.
-        CFirmwareFile file;
-        std::string deviceName;
-        if (!file.load(path, fileVersion, deviceName, formatWord)) {
-            c.err << "tarvola-cli: " << file.errorString() << '\n';
-            return ExitUsage;
-        }
-        if (formatWord != CFirmwareFile::kFormatWord) {
-            c.err << "tarvola-cli: " << path << ": format word " << hexVersion(formatWord)
-                  << " is not one this tool can write\n";
-            return ExitUsage;
-        }
+    // A file that is no image we can write is the caller's mistake: say so before anything is sent
+    // (whose image it is can only be told once the controller answered).
+    const FirmwareImageCheck image = checkFirmwareImage(path, CDevInfo{});
+    const std::uint16_t fileVersion = image.version;
+    if (image.failedStep == FirmwareStep::LoadFile) {
+        c.err << "tarvola-cli: " << image.error << '\n';
+        return ExitUsage;
+    }
+    if (image.failedStep == FirmwareStep::FileFormat) {
+        c.err << "tarvola-cli: " << path << ": format word " << hexWordText(image.formatWord)
+              << " is not one this tool can write\n";
+        return ExitUsage;
     }
     if (const int rc = connectDevice(c); rc != ExitOk)
         return rc;
@@ -43,8 +41,8 @@ int commandFlash(CliContext& c)
     // A controller that does not allow the update (and demo mode) gets no question: the procedure
     // refuses it with its own message before anything is sent.
     if (firmwareUpdateAllowed(device) &&
-        !device.prompt().yesNo("Write the firmware " + path + " (version " + hexVersion(fileVersion) +
-                               ") into the controller (version " + hexVersion(controllerVersion) + ")?")) {
+        !device.prompt().yesNo("Write the firmware " + path + " (version " + hexWordText(fileVersion) +
+                               ") into the controller (version " + hexWordText(controllerVersion) + ")?")) {
         c.err << "tarvola-cli: cancelled (give --yes to confirm)\n";
         return ExitRefused;
     }
@@ -70,7 +68,7 @@ int commandFlash(CliContext& c)
             c.out << j.str() << '\n';
         } else {
             c.out << "Firmware written: " << outcome.blocksSent << " blocks; the controller reports version "
-                  << newVersion << " (" << hexVersion(newVersion) << ")\n";
+                  << newVersion << " (" << hexWordText(newVersion) << ")\n";
         }
         return ExitOk;
     }

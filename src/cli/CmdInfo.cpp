@@ -5,6 +5,7 @@
 
 #include "CliCommands.h"
 #include "Json.h"
+#include "platform/NumberText.h"
 
 namespace tarvola::cli {
 
@@ -20,13 +21,6 @@ std::string hoursText(std::uint32_t halfSeconds)
 } // namespace
 
 // Opens the link as the options say: demo, exactly one port, or the search.
-std::string hexVersion(unsigned version)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", version);
-    return text;
-}
-
 int connectDevice(CliContext& c)
 {
     const CliOptions& o = c.options;
@@ -89,7 +83,7 @@ int commandInfo(CliContext& c)
     } else {
         out << "Port:            " << port << '\n'
             << "Controller:      " << info.m_name << '\n'
-            << "Version:         " << info.m_version << " (" << hexVersion(static_cast<unsigned>(info.m_version)) << ")\n"
+            << "Version:         " << info.m_version << " (" << hexWordText(static_cast<unsigned>(info.m_version)) << ")\n"
             << "Injectors:       " << info.m_injCount << '\n'
             << "Serial number:   " << info.m_serial << '\n'
             << "Production date: " << info.m_prodDate << '\n'

@@ -1,5 +1,7 @@
 #include "platform/NumberText.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -37,6 +39,13 @@ std::optional<double> parseFixedText(std::string_view text)
     if (text.empty() || ec != std::errc() || end != last || !std::isfinite(v))
         return std::nullopt;
     return v;
+}
+
+std::string hexWordText(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFFu);
+    return text;
 }
 
 } // namespace tarvola

@@ -15,4 +15,7 @@ std::string fixedText(double value, int decimals);
 // around it); nothing when the text is anything else or not finite.
 std::optional<double> parseFixedText(std::string_view text);
 
+// A 16-bit word as the program shows firmware versions and format words: "0x0206".
+std::string hexWordText(unsigned value);
+
 } // namespace tarvola

@@ -8,6 +8,7 @@
 #include "device/CLPGDevice.h"
 #include "platform/Clock.h"
 #include "settings/CFirmwareFile.h"
+#include "platform/NumberText.h"
 
 namespace tarvola {
 
@@ -31,12 +32,6 @@ constexpr const char* kOlderQuestion =
     "Wersja sterownika jest nowsza niż wersja pliku firmware.\nCzy chcesz zaprogramować sterownik starszą wersją?";
 constexpr const char* kBackupFailed = "Nie można wpisać ustawień do pliku z danymi samochodu";
 
-std::string hex4(unsigned value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFFu);
-    return text;
-}
 
 // Why firmwareUpdateAllowed said no, for the command line and logs.
 std::string whyNotAllowed(const CLPGDevice& device)
@@ -125,7 +120,7 @@ FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imag
     case FirmwareStep::LoadFile: return fail(FirmwareStep::LoadFile, translate(kProgrammingFailed), image.error);
     case FirmwareStep::FileFormat:
         return fail(FirmwareStep::FileFormat, translate(kProgrammingFailed),
-                    imagePath + ": format word " + hex4(image.formatWord) + ", not " + hex4(CFirmwareFile::kFormatWord));
+                    imagePath + ": format word " + hexWordText(image.formatWord) + ", not " + hexWordText(CFirmwareFile::kFormatWord));
     case FirmwareStep::DeviceName:
         return fail(FirmwareStep::DeviceName, translate(kProgrammingFailed),
                     imagePath + ": the image is for \"" + image.deviceName + "\", the controller is \"" + info.m_name +

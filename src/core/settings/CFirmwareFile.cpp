@@ -1,4 +1,5 @@
 #include "settings/CFirmwareFile.h"
+#include "platform/NumberText.h"
 
 #include <algorithm>
 #include <array>
@@ -31,12 +32,6 @@ std::uint32_t sumPlusOne(std::span<const std::uint8_t> bytes)
     return (sum & 0xFFFFu) + 1;
 }
 
-std::string hex4(unsigned value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFFu);
-    return text;
-}
 
 } // namespace
 
@@ -107,7 +102,7 @@ bool CFirmwareFile::loadFromBytes(std::span<const std::uint8_t> file, std::uint1
     const std::uint16_t stored = le16(header, kCheckWordOffset);
     const std::uint16_t computed = checkWord(header, data);
     if (stored != computed)
-        return fail(Error::CheckWord, "the check word is " + hex4(stored) + " but the contents give " + hex4(computed) +
+        return fail(Error::CheckWord, "the check word is " + hexWordText(stored) + " but the contents give " + hexWordText(computed) +
                                           " (damaged or not a firmware image)");
 
     // The 60 bytes of the gap go; the rest closes up behind them.

@@ -16,6 +16,7 @@
 #include "lang/translate.h"
 #include "service/FirmwareUpdate.h"
 #include "service/SettingsActions.h"
+#include "platform/NumberText.h"
 
 namespace tarvola::gui {
 
@@ -35,7 +36,7 @@ CFirmwareDlg::FileChooser& fileChooser()
 
 QString versionText(unsigned version)
 {
-    return QStringLiteral("0x") + QStringLiteral("%1").arg(version & 0xFFFFu, 4, 16, QLatin1Char('0')).toUpper();
+    return QString::fromStdString(hexWordText(version));
 }
 
 QString minutesSeconds(qint64 ms)
