@@ -138,7 +138,7 @@ void CMultiplierCalibration::resetLine()
 
 void CMultiplierCalibration::onCorrChanged(int index, double multiplier)
 {
-    if (!connected() || index < 0 || index >= kLineEntries)
+    if (!editable() || index < 0 || index >= kLineEntries)
         return;
     const double v = percentOf(multiplier);
     double& entry = m_device.m_settings.m_setupTimes1[static_cast<std::size_t>(index)];
@@ -154,7 +154,7 @@ void CMultiplierCalibration::onCorrChanged(int index, double multiplier)
 
 void CMultiplierCalibration::onIncrementAll(bool up)
 {
-    if (!connected())
+    if (!editable())
         return;
     auto& line = m_device.m_settings.m_setupTimes1;
     const MultiplierLine before = line;
@@ -176,7 +176,7 @@ void CMultiplierCalibration::recordLine(const char* name, const MultiplierLine& 
 
 bool CMultiplierCalibration::restoreLine(const MultiplierLine& line)
 {
-    if (!connected() || m_busy)
+    if (!editable() || m_busy)
         return false;
     m_device.m_settings.m_setupTimes1 = line;
     m_lineTimer.stop();
@@ -189,7 +189,7 @@ bool CMultiplierCalibration::restoreLine(const MultiplierLine& line)
 
 bool CMultiplierCalibration::tick()
 {
-    if (!m_lineTimer.tick() || !connected())
+    if (!m_lineTimer.tick() || !editable())
         return false;
     return m_device.writeSettings(SettingsBlock::SetupTimes);  // a failure here stays silent
 }

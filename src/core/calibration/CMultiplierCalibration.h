@@ -107,6 +107,8 @@ private:
     bool restoreLine(const MultiplierLine& line);
 
     bool connected() const { return m_device.isConnected(); }
+    // The line may be changed: a controller's or a settings file worked on offline.
+    bool editable() const { return m_device.editable(); }
 
     CLPGDevice& m_device;
     ICalibrationView* m_view = nullptr;

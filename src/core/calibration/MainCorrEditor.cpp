@@ -58,7 +58,7 @@ int CMainCorrEditor::visibleCylinders() const
 
 bool CMainCorrEditor::spinEnabled(int cylinder) const
 {
-    if (!cylinderVisible(cylinder) || !m_device.isConnected())
+    if (!cylinderVisible(cylinder) || !m_device.editable())
         return false;
     return cylinder == 0 || !m_changeForAll;
 }
@@ -101,7 +101,7 @@ bool CMainCorrEditor::spin(int cylinder, int step, bool coarse)
 MainCorrApplyOutcome CMainCorrEditor::apply()
 {
     m_applyTimer.stop();
-    if (!m_device.isConnected())
+    if (!m_device.editable())
         return MainCorrApplyOutcome::NotConnected;
 
     auto& corr = m_device.m_settings.m_mainCorr.m_mainCorr;
@@ -134,7 +134,7 @@ MainCorrApplyOutcome CMainCorrEditor::apply()
 
 bool CMainCorrEditor::restore(const Corrections& values)
 {
-    if (!m_device.isConnected())
+    if (!m_device.editable())
         return false;
     IUserPrompt& prompt = m_device.prompt();
     auto& corr = m_device.m_settings.m_mainCorr.m_mainCorr;

@@ -228,6 +228,8 @@ bool CMapGridModel::replay(const std::vector<CellChange>& cells, bool undoing)
         }
         if (connected)
             m_storeTimer.restart();
+        else if (m_device.isOffline())
+            copyGridToRecord();
         return true;
     } catch (const IError& e) {
         prompt.errorBox(undoing ? "CMapArray::undo()" : "CMapArray::redo()", e);
@@ -266,6 +268,10 @@ MapEditOutcome CMapGridModel::edit(const char* handler, Op op, int value, bool r
                 }
         recordStep(stepName(op, value), std::move(changes));
 
+        if (m_device.isOffline()) {
+            copyGridToRecord();
+            return MapEditOutcome::RecordOnly;
+        }
         if (!m_device.isConnected())
             return MapEditOutcome::GridOnly;
 
@@ -319,17 +325,22 @@ MapStoreOutcome CMapGridModel::onStoreTimer()
             return MapStoreOutcome::NotConnected;
         if (!m_device.storeMap())
             return MapStoreOutcome::Failed;
-        auto& table = m_device.m_settings.m_injMapTable;
-        for (int r = 0; r < kMapRows; ++r)
-            for (int c = 0; c < kMapColumns; ++c)
-                table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = clampPercent(cellValue(c, r));
-        m_device.noteChange(DeviceChange::of(DeviceChange::Map));
+        copyGridToRecord();
         return MapStoreOutcome::Stored;
     } catch (const IError& e) {
         // A timer handler must not let the error reach the event loop.
         prompt.errorBox("CMapArray::OnTimer()", e);
         return MapStoreOutcome::Raised;
     }
+}
+
+void CMapGridModel::copyGridToRecord()
+{
+    auto& table = m_device.m_settings.m_injMapTable;
+    for (int r = 0; r < kMapRows; ++r)
+        for (int c = 0; c < kMapColumns; ++c)
+            table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = clampPercent(cellValue(c, r));
+    m_device.noteChange(DeviceChange::of(DeviceChange::Map));
 }
 
 bool CMapGridModel::tick()

@@ -68,6 +68,7 @@ OperatingPoint operatingPointOf(const CDiag& sample, const DiagContext& context)
 enum class MapEditOutcome {
     NoSelection, // nothing selected: nothing happened
     GridOnly,    // grid changed; no controller connected, nothing sent
+    RecordOnly,  // working offline on a settings file: grid and record changed, nothing sent
     Sent,        // grid changed and the controller took the range request; the store timer runs
     SendFailed,  // grid changed, the controller did not take the request; no store scheduled
     Raised,      // an error object stopped the operation (shown to the user)
@@ -153,6 +154,8 @@ private:
     // true when every request was taken (the store timer then runs) or no controller is connected.
     bool replay(const std::vector<CellChange>& cells, bool undoing);
     void recordStep(const char* name, std::vector<CellChange> cells);
+    // The grid becomes the record's map, announced as a map change.
+    void copyGridToRecord();
     MapEditOutcome edit(const char* handler, Op op, int value, bool reportFailure);
     static double newValue(Op op, double old, int value);
     static const char* stepName(Op op, int value);

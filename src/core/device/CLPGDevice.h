@@ -105,6 +105,15 @@ public:
     void setConnected(bool connected);
     // Demo mode without asking: demo on, connected, the demo identity; announced once.
     void startDemo();
+    // Working offline: the record holds a settings file's settings and no controller is attached.
+    // Block writes then change the record only (writeSettings announces the block and sends
+    // nothing); the other commands are not for this state and the faces do not offer them.
+    bool isOffline() const { return m_offline; }
+    // Announced as Connection and Replaced when it changes (the record is no longer the controller's,
+    // or no longer the file's).
+    void setOffline(bool offline);
+    // True when the record may be edited: it is a connected controller's or an offline file's.
+    bool editable() const { return m_connected || m_offline; }
     const LinkTiming& timing() const { return m_link.timing(); }
     CLink& link() { return m_link; }
     CSerialPort& port() { return m_link.port(); }
@@ -292,6 +301,7 @@ private:
     std::atomic<bool> m_pollingOn{false};
     std::atomic<bool> m_demo{false};
     std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_offline{false};
     std::atomic<bool> m_diagAllowed{true};
     std::atomic<std::uint8_t> m_demoWorkMode{ModePetrol};
     std::atomic<bool> m_identityKnown{false};

@@ -46,6 +46,12 @@ void CLPGDevice::setConnected(bool connected)
         noteChange(DeviceChange::of(DeviceChange::Connection));
 }
 
+void CLPGDevice::setOffline(bool offline)
+{
+    if (m_offline.exchange(offline) != offline)
+        noteChange(DeviceChange{DeviceChange::Connection | DeviceChange::Replaced, 0});
+}
+
 void CLPGDevice::startDemo()
 {
     ChangeBatch batch(*this);

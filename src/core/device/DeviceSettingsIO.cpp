@@ -74,6 +74,12 @@ bool CLPGDevice::writeSettings(SettingsBlock block)
 {
     if (!isRecordBlock(block))
         return false;
+    if (m_offline) {
+        // A file prepared at the desk: the record is all there is to write. It keeps the stamp of
+        // the PC that last wrote the controller it came from.
+        noteChange(DeviceChange::ofBlock(block));
+        return true;
+    }
     if (block == SettingsBlock::Base) {
         // The controller remembers which PC wrote its settings last; when this PC cannot tell its
         // own stamp the previous one goes out unchanged.

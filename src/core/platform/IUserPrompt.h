@@ -24,6 +24,10 @@ public:
     void errorBox(const std::string& handler, const IError& error) { plain(errorBoxText(handler, error)); }
     // A question with Yes and No; true for Yes.
     virtual bool yesNo(const std::string& text) = 0;
+    enum class Answer { Yes, No, Cancel };
+    // A question with Yes, No and Cancel ("save before closing?"). A face without a third button
+    // answers as its yesNo does.
+    virtual Answer yesNoCancel(const std::string& text) { return yesNo(text) ? Answer::Yes : Answer::No; }
     // Long waits on the user-interface thread call this between steps so windows stay alive.
     virtual void pumpEvents() {}
     // Busy indicator (the wait cursor) around long exchanges.

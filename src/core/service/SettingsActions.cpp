@@ -15,12 +15,6 @@
 
 namespace tarvola {
 
-namespace {
-
-constexpr const char* kSaveFailed = "Nie można wpisać ustawień do pliku z danymi samochodu";
-constexpr const char* kLoadFailed = "Nie można wczytać ustawień z pliku";
-constexpr const char* kFactoryQuestion = "Czy chcesz przywrócić ustawienia fabryczne?";
-
 std::string localTime(const char* format)
 {
     const std::time_t now = std::time(nullptr);
@@ -29,6 +23,12 @@ std::string localTime(const char* format)
     char buffer[64];
     return std::string(buffer, std::strftime(buffer, sizeof buffer, format, &parts));
 }
+
+namespace {
+
+constexpr const char* kSaveFailed = kSaveFailedText;
+constexpr const char* kLoadFailed = "Nie można wczytać ustawień z pliku";
+constexpr const char* kFactoryQuestion = "Czy chcesz przywrócić ustawienia fabryczne?";
 
 ActionOutcome fail(CLPGDevice& device, WriteStep step, std::string message)
 {
@@ -162,6 +162,11 @@ ActionOutcome loadSettings(CLPGDevice& device, const std::string& path)
         if (!readSettingsRecord(path, loaded, error))
             return fail(device, WriteStep::ReadFile, translate(kLoadFailed) + "\n" + error);
     }
+    return loadSettingsRecord(device, loaded);
+}
+
+ActionOutcome loadSettingsRecord(CLPGDevice& device, const CDeviceSettings& loaded)
+{
     CLPGDevice::ChangeBatch batch(device);
     mergeLoadedSettings(device.m_settings, loaded);
     device.noteChange(DeviceChange::of(DeviceChange::Replaced));

@@ -15,6 +15,14 @@ namespace tarvola {
 
 class CLPGDevice;
 
+// Messages the faces share with these actions.
+inline constexpr const char* kSaveFailedText = "Nie można wpisać ustawień do pliku z danymi samochodu";
+inline constexpr const char* kNotAllReadText =
+    "Sterownik nie przesłał wszystkich ustawień, więc nic nie zostało zapisane.";
+
+// The local time in strftime's `format`: the time stamps of settings files and backups.
+std::string localTime(const char* format);
+
 enum class ActionResult { Done, Cancelled, Failed };
 
 // The steps of a complete write to the controller, and the file steps around it.
@@ -56,6 +64,9 @@ ActionOutcome saveSettings(CLPGDevice& device, const std::string& path);
 // and leaves the live record unchanged; the first failing controller step shows its message and ends
 // the action, leaving the record merged and the earlier steps written.
 ActionOutcome loadSettings(CLPGDevice& device, const std::string& path);
+// The same for a record already in memory (settings prepared offline): merged and written in the
+// load order, with the same messages.
+ActionOutcome loadSettingsRecord(CLPGDevice& device, const CDeviceSettings& loaded);
 
 // Asks whether to restore the factory settings (anything but Yes: Cancelled, nothing changed), merges
 // a default record into the live one and writes it in the factory order.

@@ -6,7 +6,7 @@ namespace tarvola {
 
 ChangeResult applySettingChange(CLPGDevice& device, const SettingControl& control, double value)
 {
-    if (control.needsConnection && !device.isConnected())
+    if (control.needsConnection && !device.editable())
         return ChangeResult::NotConnected;
     if (control.kind != ControlKind::Check) {
         const double current = control.get(device.m_settings);
@@ -14,6 +14,12 @@ ChangeResult applySettingChange(CLPGDevice& device, const SettingControl& contro
             return ChangeResult::Unchanged;
     }
     control.set(device.m_settings, value);
+    if (device.isOffline()) {
+        // A file prepared without a controller: no petrol step, no reset, only the record.
+        for (SettingsBlock block : control.blocks)
+            device.writeSettings(block);
+        return ChangeResult::Written;
+    }
     if (control.endsWithReset && !device.switchToPetrolAndWait())
         return ChangeResult::WriteFailed;
     for (SettingsBlock block : control.blocks)

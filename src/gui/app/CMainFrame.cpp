@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <filesystem>
 #include <algorithm>
 #include <QMenuBar>
 #include <QScrollArea>
@@ -29,8 +31,10 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
     m_view = new CVeldranixView(doc, *this, scroll);
     scroll->setWidget(m_view);
     setCentralWidget(scroll);
-    static constexpr int kFrameCommands[] = {ids::CmdExit, ids::CmdUndo, ids::CmdRedo, ids::CmdCompare,
-                                             ids::CmdCompareEnd, ids::CmdCompareSettings};
+    static constexpr int kFrameCommands[] = {ids::CmdExit,        ids::CmdUndo,        ids::CmdRedo,
+                                             ids::CmdCompare,     ids::CmdCompareEnd,  ids::CmdCompareSettings,
+                                             ids::CmdFileOpen,    ids::CmdFileSave,    ids::CmdFileSaveAs,
+                                             ids::CmdFileClose};
     for (const auto& [command, act] : m_actions)
         if (std::find(std::begin(kFrameCommands), std::end(kFrameCommands), command) == std::end(kFrameCommands))
             connect(act, &QAction::triggered, this, [this, command = command] { m_view->onCommand(command); });
@@ -42,6 +46,12 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
         CCompareSettingsDlg dlg(m_doc, this);
         dlg.exec();
     });
+    connect(m_actions[ids::CmdFileOpen], &QAction::triggered, this, qOverload<>(&CMainFrame::openSettingsFile));
+    connect(m_actions[ids::CmdFileSave], &QAction::triggered, this, &CMainFrame::saveSettingsFile);
+    connect(m_actions[ids::CmdFileSaveAs], &QAction::triggered, this, [this] { saveSettingsFileAs(); });
+    connect(m_actions[ids::CmdFileClose], &QAction::triggered, this, &CMainFrame::closeSettingsFile);
+    connect(&doc, &CVeldranixDoc::offlineChanged, this, &CMainFrame::updateFileState);
+    connect(&doc, &CVeldranixDoc::calibratingChanged, this, &CMainFrame::updateFileState);
     connect(&doc, &CVeldranixDoc::historyChanged, this, &CMainFrame::relabelEditMenu);
     connect(&doc, &CVeldranixDoc::comparisonChanged, this, &CMainFrame::relabelEditMenu);
     connect(&doc, &CVeldranixDoc::calibratingChanged, this, &CMainFrame::relabelEditMenu);
@@ -61,8 +71,7 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
         if (!change.has(DeviceChange::Connection))
             return;
         showConnectionState();
-        if (m_doc.isConnected())
-            setWindowTitle(CVeldranixDoc::titleText(m_doc.isDemo()));
+        updateFileState();
     });
     connect(&doc, &CVeldranixDoc::languageChanged, this, &CMainFrame::languageRefresh);
     languageRefresh();
@@ -93,6 +102,13 @@ void CMainFrame::buildMenu()
         return a;
     };
     QMenu* file = menuBar()->addMenu(QString());
+    add(file, ids::CmdFileOpen, QKeySequence::Open);
+    add(file, ids::CmdFileSave, QKeySequence::Save);
+    add(file, ids::CmdFileSaveAs, QKeySequence::SaveAs);
+    add(file, ids::CmdFileClose);
+    for (int command : {ids::CmdFileOpen, ids::CmdFileSave, ids::CmdFileSaveAs, ids::CmdFileClose})
+        m_actions[command]->setIcon({});
+    file->addSeparator();
     QAction* exit = add(file, ids::CmdExit, QKeySequence::Quit);
     exit->setIcon({});
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -164,6 +180,7 @@ void CMainFrame::languageRefresh()
     }
     relabelEditMenu();
     showConnectionState();
+    updateFileState();
 }
 
 void CMainFrame::relabelEditMenu()
@@ -252,16 +269,150 @@ void CMainFrame::refreshTick()
 void CMainFrame::reconnectTick()
 {
     m_reconnect.stop();
-    if (m_doc.reconnect())
+    // A file worked on offline stays as it was unless a controller really answers.
+    if (m_doc.offline().connectAttempt([this] { return m_doc.reconnect(); })) {
         startPolling();
-    else
-        m_reconnect.start(5000);
+        showConnectionState();
+        if (m_doc.offline().hasPrepared())
+            offerPreparedSettings();
+        return;
+    }
+    m_reconnect.start(5000);
     showConnectionState();
+}
+
+// ---- a settings file worked on without a controller ----
+
+namespace {
+QString settingsFolderPath()
+{
+    return qs(settingsFolder().value_or(QDir::homePath().toStdString()));
+}
+
+QString fileName(const std::string& path)
+{
+    return qs(std::filesystem::path(path).filename().string());
+}
+} // namespace
+
+void CMainFrame::updateFileState()
+{
+    const COfflineSettings& offline = m_doc.offline();
+    const bool idle = !m_doc.calibrating();
+    m_actions[ids::CmdFileOpen]->setEnabled(idle && !m_doc.isConnected());
+    m_actions[ids::CmdFileSave]->setEnabled(offline.active());
+    m_actions[ids::CmdFileSaveAs]->setEnabled(offline.active());
+    m_actions[ids::CmdFileClose]->setEnabled(offline.active());
+    // A lost controller leaves its title, as before; a file closed without one leaves the program's.
+    const bool showing = m_doc.isConnected() || offline.active();
+    if (showing || m_titledFile) {
+        const QString title = showing ? m_doc.windowTitle() : QStringLiteral("TARVOLA");
+        if (windowTitle() != title)
+            setWindowTitle(title);
+    }
+    m_titledFile = offline.active();
+}
+
+void CMainFrame::openSettingsFile()
+{
+    if (m_doc.isConnected() || m_doc.calibrating())
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, m_actions[ids::CmdFileOpen]->text().remove(QLatin1Char('&')),
+                                                      settingsFolderPath(), QStringLiteral("*.xset;;*"));
+    if (!path.isEmpty())
+        openSettingsFile(path);
+}
+
+bool CMainFrame::openSettingsFile(const QString& path)
+{
+    if (!settleUnsavedFile())
+        return false;
+    std::string error;
+    if (!m_doc.offline().open(path.toStdString(), error)) {
+        m_doc.prompt().error(translate("Nie można wczytać ustawień z pliku") + "\n" + error);
+        return false;
+    }
+    statusBar()->showMessage(qs(translate("Ustawienia z pliku są pokazane bez sterownika; zmiany trafiają tylko do pliku.")),
+                             8000);
+    return true;
+}
+
+bool CMainFrame::saveSettingsFile()
+{
+    if (!m_doc.offline().active())
+        return false;
+    return m_doc.offline().save();
+}
+
+bool CMainFrame::saveSettingsFileAs(const QString& chosen)
+{
+    if (!m_doc.offline().active())
+        return false;
+    QString path = chosen;
+    if (path.isEmpty()) {
+        const QString start = qs(m_doc.offline().path());
+        path = QFileDialog::getSaveFileName(this, m_actions[ids::CmdFileSaveAs]->text().remove(QLatin1Char('&')),
+                                            start.isEmpty() ? settingsFolderPath() : start,
+                                            QStringLiteral("*.xset;;*"));
+        if (path.isEmpty())
+            return false;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".xset");
+    }
+    return m_doc.offline().save(path.toStdString());
+}
+
+void CMainFrame::closeSettingsFile()
+{
+    if (m_doc.offline().active() && settleUnsavedFile())
+        m_doc.offline().close();
+}
+
+bool CMainFrame::settleUnsavedFile()
+{
+    const COfflineSettings& offline = m_doc.offline();
+    if (!offline.active() || !offline.modified())
+        return true;
+    const std::string question = translate("Plik ustawień ma niezapisane zmiany:") + "\n" +
+                                 fileName(offline.path()).toStdString() + "\n" +
+                                 translate("Czy zapisać je przed zamknięciem pliku?");
+    switch (m_doc.prompt().yesNoCancel(question)) {
+    case IUserPrompt::Answer::Yes: return saveSettingsFile();
+    case IUserPrompt::Answer::No: return true;
+    case IUserPrompt::Answer::Cancel: break;
+    }
+    return false;
+}
+
+void CMainFrame::offerPreparedSettings()
+{
+    COfflineSettings& offline = m_doc.offline();
+    const std::string name = fileName(offline.preparedPath()).toStdString();
+    if (offline.preparedModified()) {
+        const std::string question = translate("Plik ustawień ma niezapisane zmiany:") + "\n" + name + "\n" +
+                                     translate("Czy zapisać je przed zamknięciem pliku?");
+        if (m_doc.prompt().yesNoCancel(question) == IUserPrompt::Answer::Yes)
+            offline.savePrepared();
+    }
+    const std::string question = translate("Podłączono sterownik. Czy wpisać do niego ustawienia przygotowane w pliku:") +
+                                 "\n" + name + "\n" +
+                                 translate("Obecne ustawienia sterownika zostaną najpierw zapisane w kopii zapasowej. "
+                                           "Nie: przygotowane ustawienia zostaną odrzucone.");
+    if (!m_doc.prompt().yesNo(question)) {
+        offline.discardPrepared();
+        return;
+    }
+    std::optional<std::string> backup;
+    const ActionOutcome outcome = offline.writePrepared(backup);
+    if (backup)
+        m_doc.prompt().information(translate("Poprzednie ustawienia sterownika zapisano w pliku:") + "\n" + *backup);
+    if (outcome.result == ActionResult::Done)
+        statusBar()->showMessage(qs(translate("Przygotowane ustawienia zostały wpisane do sterownika.")), 8000);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (!m_doc.CanCloseFrame()) {
+    if (!m_doc.CanCloseFrame() || !settleUnsavedFile()) {
         event->ignore();
         return;
     }

@@ -45,6 +45,21 @@ public:
     void compareWithFile();
     bool compareWithFile(const QString& path);
 
+    // The File menu: a settings file worked on without a controller (open, save, save as, close;
+    // the dialogs open in the settings folder; tests pass the paths). Each tells its failure in a
+    // box and returns false.
+    void openSettingsFile();
+    bool openSettingsFile(const QString& path);
+    bool saveSettingsFile();
+    bool saveSettingsFileAs(const QString& path = {});
+    void closeSettingsFile();
+    // Asks whether to save a file with unsaved changes before it goes (`question` names why); false
+    // when the user cancels or the save failed, so nothing may go.
+    bool settleUnsavedFile();
+    // A controller found while a file was open offline: save its unsaved changes if asked, then
+    // write the prepared settings to the controller (with its backup) or discard them.
+    void offerPreparedSettings();
+
     // One tick of each timer; the timers call these, tests may too.
     void refreshTick();
     void reconnectTick();
@@ -56,12 +71,15 @@ private:
     void buildMenu();
     // The undo and redo entries name their step and are enabled only when there is one to take.
     void relabelEditMenu();
+    // The File entries are enabled for what the window shows; the title names a file worked on.
+    void updateFileState();
     CVeldranixDoc& m_doc;
     CVeldranixView* m_view = nullptr;
     QTimer m_refresh;
     QTimer m_reconnect;
     QLabel* m_state = nullptr;
     std::map<int, QAction*> m_actions;
+    bool m_titledFile = false;
 };
 
 } // namespace tarvola::gui

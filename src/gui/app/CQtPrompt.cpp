@@ -59,6 +59,15 @@ bool CQtPrompt::yesNo(const std::string& text)
     return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+IUserPrompt::Answer CQtPrompt::yesNoCancel(const std::string& text)
+{
+    switch (show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
 void CQtPrompt::pumpEvents()
 {
     QApplication::processEvents(QEventLoop::AllEvents, 20);

@@ -20,6 +20,7 @@ public:
     void error(const std::string& text) override;
     void plain(const std::string& text) override;
     bool yesNo(const std::string& text) override;
+    Answer yesNoCancel(const std::string& text) override;
     void pumpEvents() override;
     void setBusy(bool busy) override;
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "lang/Language.h"
+#include "lang/translate.h"
 #include "settings/CSettingsFile.h"
 
 namespace tarvola::gui {
@@ -22,6 +23,7 @@ CVeldranixDoc::CVeldranixDoc(IUserPrompt& prompt, LinkTiming timing, AppConfig c
     m_multiplier.setHistory(&m_history);
     m_mainCorr.setHistory(&m_history);
     m_history.setOnChange([this] { emit historyChanged(); });
+    m_offline.setOnChange([this] { emit offlineChanged(); });
     setListener(this);
     g_document = this;
 }
@@ -45,6 +47,18 @@ QString CVeldranixDoc::titleText(bool demo)
     QString title = QStringLiteral("TARVOLA v 1.08");
     title += QStringLiteral(" LPG");
     title += demo ? QStringLiteral("     DEMO") : QString(15, QChar(' '));
+    return title;
+}
+
+QString CVeldranixDoc::windowTitle() const
+{
+    if (!m_offline.active())
+        return titleText(isDemo());
+    QString title = titleText(false).trimmed() + QStringLiteral(" - ") +
+                    QString::fromStdString(translate("Plik ustawień")) + QStringLiteral(": ") +
+                    QString::fromStdString(std::filesystem::path(m_offline.path()).filename().string());
+    if (m_offline.modified())
+        title += QStringLiteral(" *");
     return title;
 }
 
@@ -89,6 +103,7 @@ void CVeldranixDoc::deviceChanged(const DeviceChange& change)
         // Edits made before the controller's picture was replaced no longer describe it.
         if (change.has(DeviceChange::Replaced) && m_history.clear())
             emit historyCleared();
+        m_offline.noteChange(change);
         emit changed(change);
     };
     if (QThread::currentThread() == thread())

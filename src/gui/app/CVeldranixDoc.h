@@ -18,6 +18,7 @@
 #include "calibration/MainCorrEditor.h"
 #include "calibration/MapGridModel.h"
 #include "device/CLPGDevice.h"
+#include "service/OfflineSettings.h"
 
 namespace tarvola::gui {
 
@@ -33,6 +34,12 @@ public:
 
     // "TARVOLA v 1.08 LPG" and "     DEMO" or fifteen spaces: the main window's title.
     static QString titleText(bool demo);
+    // The title for what the window shows now: the controller's title, or while a settings file is
+    // worked on offline the file's name and whether it holds unsaved changes.
+    QString windowTitle() const;
+    // Working offline on a settings file (see COfflineSettings); offlineChanged() follows it.
+    COfflineSettings& offline() { return m_offline; }
+    const COfflineSettings& offline() const { return m_offline; }
     // False while an automatic calibration runs.
     bool CanCloseFrame() const { return !calibrating(); }
     bool calibrating() const { return m_multiplier.busy(); }
@@ -83,6 +90,8 @@ signals:
     void calibratingChanged(bool running);
     // On the user-interface thread: the polling thread gave up on the controller.
     void lostController();
+    // A settings file was opened, saved, closed or first edited offline, or handed to a controller.
+    void offlineChanged();
 
 private:
     void deviceChanged(const DeviceChange& change) override;
@@ -94,6 +103,7 @@ private:
     CMainCorrEditor m_mainCorr{*this};
     std::unique_ptr<CAutoCalibration> m_autoCalibration;
     CEditHistory m_history;
+    COfflineSettings m_offline{*this};
     std::optional<CDeviceSettings> m_comparison;
     std::string m_comparisonName;
 };

@@ -140,6 +140,10 @@ void CMainMenuTexts::fillTexts()
     add(1, "Edycja");
     add(2, "Narzędzia");
     add(3, "O programie");
+    add(ids::CmdFileOpen, "Otwórz plik ustawień...");
+    add(ids::CmdFileSave, "Zapisz plik ustawień");
+    add(ids::CmdFileSaveAs, "Zapisz plik ustawień jako...");
+    add(ids::CmdFileClose, "Zamknij plik ustawień");
     add(ids::CmdExit, "Wyjście");
     add(ids::CmdUndo, "Cofnij");
     add(ids::CmdRedo, "Ponów");

@@ -27,6 +27,8 @@ constexpr int CmdMainCorr = 32773, CmdCharts = 32774, CmdErrors = 32775, CmdServ
               CmdExit = 57665;
 // The Edit menu: undo and redo of the calibration edits, the comparison with a settings file.
 constexpr int CmdUndo = 57643, CmdRedo = 57644, CmdCompare = 32781, CmdCompareEnd = 32782, CmdCompareSettings = 32783;
+// The File menu: a settings file worked on without a controller.
+constexpr int CmdFileOpen = 57601, CmdFileClose = 57602, CmdFileSave = 57603, CmdFileSaveAs = 57604;
 } // namespace ids
 
 // Every Polish window text with its note, and one language's texts (language ids 1..11; empty for the

@@ -22,8 +22,8 @@ namespace tarvola::gui {
 namespace {
 
 constexpr const char* kBackupWritten = "Poprzednie ustawienia sterownika zapisano w pliku:";
-constexpr const char* kNotAllRead = "Sterownik nie przesłał wszystkich ustawień, więc nic nie zostało zapisane.";
-constexpr const char* kBackupFailed = "Nie można wpisać ustawień do pliku z danymi samochodu";
+constexpr const char* kNotAllRead = kNotAllReadText;
+constexpr const char* kBackupFailed = kSaveFailedText;
 
 CSettingsDlg::FileChooser& fileChooser()
 {
