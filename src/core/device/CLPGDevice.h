@@ -175,6 +175,9 @@ public:
     // The connection sequence on a freshly opened port: link check, identity (an error box when it
     // fails), connected. True when the link check passed.
     virtual bool initialRead();
+    // While set, the connection sequence lets the face handle its events between two reads: for a
+    // reconnection behind a modal window (the firmware update's), where nothing else takes input.
+    void setPumpWhileConnecting(bool on) { m_pumpWhileConnecting = on; }
     // Searches for a controller: the last port, then every listed port; with none, asks whether to
     // run in demo mode. True when connected (to a controller or in demo mode).
     bool connect();
@@ -302,6 +305,7 @@ private:
     std::atomic<bool> m_demo{false};
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_offline{false};
+    bool m_pumpWhileConnecting = false;
     std::atomic<bool> m_diagAllowed{true};
     std::atomic<std::uint8_t> m_demoWorkMode{ModePetrol};
     std::atomic<bool> m_identityKnown{false};

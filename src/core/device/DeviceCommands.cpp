@@ -168,6 +168,9 @@ bool CLPGDevice::readMemoryRange(std::uint16_t address, std::span<std::uint8_t> 
         const auto pieceAddress = static_cast<std::uint16_t>(address + at);
         if (!readMemory(pieceAddress, std::span<std::uint8_t, kMemoryPieceSize>(bytes.data() + at, kMemoryPieceSize)))
             return false;
+        // The map alone is nine pieces, a tenth of a second on the wire.
+        if (m_pumpWhileConnecting)
+            m_prompt.pumpEvents();
     }
     if (!m_demo)
         std::copy(bytes.begin(), bytes.end(), data.begin());

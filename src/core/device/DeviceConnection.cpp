@@ -145,8 +145,13 @@ bool CLPGDevice::initialRead()
     m_identityKnown = false;
     if (!checkLink())
         return false;
+    auto between = [this] {
+        if (m_pumpWhileConnecting)
+            m_prompt.pumpEvents();
+    };
     if (!readIdentity())
         m_prompt.error(translate("Nie powiodło się odczytanie wersji urządzenia!"));
+    between();
     setConnected(true);
     noteChange(DeviceChange::of(DeviceChange::Replaced));
 
@@ -160,11 +165,13 @@ bool CLPGDevice::initialRead()
             m_unreadBlocks.push_back(layoutOf(block).name);
             m_prompt.error(translate("Nie powiodło się wczytanie ustawień urządzenia!"));
         }
+        between();
     }
     if (!readMap()) {
         m_unreadBlocks.push_back("map");
         m_prompt.error(translate("Nie powiodło się wczytanie ustawień urządzenia!"));
     }
+    between();
     if (!readSettings(SettingsBlock::AdvancedSetup)) {
         m_unreadBlocks.push_back(layoutOf(SettingsBlock::AdvancedSetup).name);
         m_prompt.error(translate("Nie powiodło się wczytanie ustawień urządzenia!"));

@@ -174,8 +174,18 @@ FirmwareUpdateOutcome updateFirmware(CLPGDevice& device, const std::string& imag
     device.firmwareRequest10();
     pause(prompt, kProgrammingPauseMs);
 
-    // A search that ends in demo mode has not found the controller again.
-    if (!device.connect() || !device.isConnected() || device.isDemo())
+    // A search that ends in demo mode has not found the controller again. The update's window is
+    // modal, so it may draw while the controller is read again.
+    device.setPumpWhileConnecting(true);
+    bool found = false;
+    try {
+        found = device.connect();
+    } catch (...) {
+        device.setPumpWhileConnecting(false);
+        throw;
+    }
+    device.setPumpWhileConnecting(false);
+    if (!found || !device.isConnected() || device.isDemo())
         return fail(FirmwareStep::Reconnect, translate(kProgrammingFailed),
                     "the controller did not answer after programming");
     if (wasPolling)
