@@ -21,6 +21,18 @@
 
 namespace tarvola::gui {
 
+namespace {
+QString settingsFolderPath()
+{
+    return qs(settingsFolder().value_or(QDir::homePath().toStdString()));
+}
+
+QString fileName(const std::string& path)
+{
+    return qs(std::filesystem::path(path).filename().string());
+}
+} // namespace
+
 CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent), m_doc(doc)
 {
     setWindowTitle(QStringLiteral("TARVOLA"));
@@ -50,7 +62,10 @@ CMainFrame::CMainFrame(CVeldranixDoc& doc, QWidget* parent) : QMainWindow(parent
     connect(m_actions[ids::CmdFileSave], &QAction::triggered, this, &CMainFrame::saveSettingsFile);
     connect(m_actions[ids::CmdFileSaveAs], &QAction::triggered, this, [this] { saveSettingsFileAs(); });
     connect(m_actions[ids::CmdFileClose], &QAction::triggered, this, &CMainFrame::closeSettingsFile);
-    connect(&doc, &CVeldranixDoc::offlineChanged, this, &CMainFrame::updateFileState);
+    connect(&doc, &CVeldranixDoc::offlineChanged, this, [this] {
+        updateFileState();
+        showConnectionState();
+    });
     connect(&doc, &CVeldranixDoc::calibratingChanged, this, &CMainFrame::updateFileState);
     connect(&doc, &CVeldranixDoc::historyChanged, this, &CMainFrame::relabelEditMenu);
     connect(&doc, &CVeldranixDoc::comparisonChanged, this, &CMainFrame::relabelEditMenu);
@@ -254,6 +269,9 @@ void CMainFrame::showConnectionState()
         text = QStringLiteral("DEMO");
     else if (m_doc.isConnected())
         text = qs(translate("Podłączone")) + QStringLiteral(": ") + qs(m_doc.port().portName());
+    else if (m_doc.offline().active())
+        text = qs(translate("Plik ustawień")) + QStringLiteral(": ") + fileName(m_doc.offline().path()) +
+               (m_doc.offline().modified() ? QStringLiteral(" *") : QString());
     else
         text = qs(translate("Rozłączone"));
     if (m_state->text() != text)
@@ -282,18 +300,6 @@ void CMainFrame::reconnectTick()
 }
 
 // ---- a settings file worked on without a controller ----
-
-namespace {
-QString settingsFolderPath()
-{
-    return qs(settingsFolder().value_or(QDir::homePath().toStdString()));
-}
-
-QString fileName(const std::string& path)
-{
-    return qs(std::filesystem::path(path).filename().string());
-}
-} // namespace
 
 void CMainFrame::updateFileState()
 {
