@@ -1,11 +1,14 @@
 // The dashboard's fuel gauge and lamps, the work-mode buttons, the injector check boxes and the
 // large live display.
 
+#include <QAbstractButton>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTest>
 
 #include "controls/CColorStatic.h"
 #include "gui/GuiFixture.h"
+#include "lang/QtTextTargets.h"
 #include "monitor/CDisplayDlg.h"
 
 namespace tarvola::gui::test {
@@ -13,6 +16,28 @@ namespace tarvola::gui::test {
 class DashboardTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every labelled control of every page shows its text: a table that cannot be applied to its
+    // page leaves blank buttons and captions.
+    void everyPageLabelsItsControls()
+    {
+        GuiRig rig("labels", false);
+        rig.start();
+        for (CAppPropPage* page : rig.view().sheet()->pages())
+            for (QWidget* w : page->findChildren<QWidget*>()) {
+                if (textId(w) == 0 || !w->isVisibleTo(page))
+                    continue;
+                QString text;
+                if (auto* label = qobject_cast<QLabel*>(w))
+                    text = label->text();
+                else if (auto* button = qobject_cast<QAbstractButton*>(w))
+                    text = button->text();
+                else
+                    continue;
+                if (text.isEmpty())
+                    QFAIL(qPrintable(page->title() + QStringLiteral(": control %1 has no text").arg(textId(w))));
+            }
+    }
+
     void fuelGaugeFollowsTheThresholds()
     {
         GuiRig rig("gauge", false);

@@ -201,7 +201,8 @@ void CMapPage::applyTexts()
 {
     CWidgetTextTarget target(this, false);
     try {
-        apply(target);
+        // A page has no caption of its own (its tab title is title()): the window table's apply.
+        CMultiLangWnd::apply(target);
     } catch (const IError&) {
         // A table without a text leaves the page's labels as they were.
     }

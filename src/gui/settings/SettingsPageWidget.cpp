@@ -83,7 +83,9 @@ void SettingsPageWidget::build()
                 auto* label = new QLabel(box);
                 label->setFont(normal);
                 label->setWordWrap(true);
-                setTextId(label, c.id + kLabelOffset);
+                // A control without a label of its own (it continues the row above) has none to show.
+                if (*c.label != '\0')
+                    setTextId(label, c.id + kLabelOffset);
                 auto* list = new CValueCmbBox(box);
                 list->setFont(normal);
                 label->setBuddy(list);
