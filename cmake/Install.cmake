@@ -12,7 +12,8 @@ endif()
 
 # The program's own data folder: language files, the user's guide, and the icons the window uses.
 install(DIRECTORY ${TARVOLA_DATA}/E_Lang ${TARVOLA_DATA}/guide DESTINATION ${TARVOLA_INSTALL_DATA})
-install(DIRECTORY ${TARVOLA_DATA}/icons DESTINATION ${TARVOLA_INSTALL_DATA} FILES_MATCHING PATTERN "*.png")
+install(DIRECTORY ${TARVOLA_DATA}/icons DESTINATION ${TARVOLA_INSTALL_DATA} FILES_MATCHING PATTERN "*.png"
+        PATTERN scalable EXCLUDE)
 if(EXISTS ${TARVOLA_DATA}/Firmware)
   install(DIRECTORY ${TARVOLA_DATA}/Firmware DESTINATION ${TARVOLA_INSTALL_DATA})
 endif()

@@ -25,13 +25,11 @@ TEST(CliPortAccess, ARefusedPortIsExplainedAndListedAsSuch)
 {
     const fs::path device = uniqueTempPath("refused");
     std::ofstream(device).put('x');
-    const std::string group = tarvola::deviceGroup(device.string());
-    ASSERT_FALSE(group.empty());
     const auto previous = tarvola::replaceDeviceOpen(refuseEveryOpen);
 
     std::ostringstream out, err;
     EXPECT_EQ(tarvola::cli::runCli({"--lang", "1", "--port", device.string(), "info"}, out, err), 3);
-    expectAll(err.str(), {"No permission to open port " + device.string(), "sudo usermod -aG " + group + " $USER"});
+    expectAll(err.str(), {"No permission to open port " + device.string(), "sudo usermod -aG ", "log in again"});
     EXPECT_THAT(err.str(), Not(HasSubstr("no controller answers")));
 
     // Every port the system lists is refused alike; the advice follows the list once.

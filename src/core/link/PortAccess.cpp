@@ -15,8 +15,8 @@ namespace tarvola {
 namespace {
 std::atomic<DeviceOpenFunction> g_open{nullptr};
 
-// Distributions differ in the group that owns serial devices; this is the one a fitter most often
-// meets when the device itself cannot be looked at.
+// Distributions differ in the group that owns serial devices; this is the one the package's udev
+// rule gives USB-serial adapters, and the one a fitter most often meets.
 constexpr const char* kUsualSerialGroup = "dialout";
 } // namespace
 
@@ -61,9 +61,11 @@ std::string deviceGroup(const std::string& path)
 
 std::string portPermissionMessage(const std::string& path)
 {
-    std::string group = deviceGroup(path);
-    if (group.empty())
-        group = kUsualSerialGroup;
+    // Joining the owning group only helps when that group may read and write the device; a device
+    // kept for root alone gets the usual group once the package's udev rule applies to it.
+    struct stat st{};
+    const bool groupGrants = ::stat(path.c_str(), &st) == 0 && st.st_gid != 0 && (st.st_mode & 060) == 060;
+    const std::string group = groupGrants ? deviceGroup(path) : std::string(kUsualSerialGroup);
     // The placeholders are filled in order: the port, then the group twice.
     std::string text = translate("Brak uprawnień do portu %s. Dodaj swoje konto do grupy %s poleceniem "
                                  "\"sudo usermod -aG %s $USER\", a następnie wyloguj się i zaloguj ponownie.");

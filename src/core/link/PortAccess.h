@@ -25,7 +25,8 @@ int probePortAccess(const std::string& path);
 // name, empty when the device cannot be looked at.
 std::string deviceGroup(const std::string& path);
 // For a device this user may not open, in the current language: the port is refused, the group to
-// join and the command that does it, and that the membership counts from the next login.
+// join and the command that does it, and that the membership counts from the next login. The group
+// is the device's own when that group may read and write it, else "dialout".
 std::string portPermissionMessage(const std::string& path);
 
 } // namespace tarvola

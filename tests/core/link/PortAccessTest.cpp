@@ -64,7 +64,12 @@ TEST_F(PortAccess, ARefusedPortIsNamedWithItsGroupBeforeTheDemoQuestion)
 {
     // A real file stands for the device, so its owning group can be looked up.
     const auto device = std::filesystem::temp_directory_path() / ("tarvola-refused-" + std::to_string(::getpid()));
+    // A group that may read and write it, not root's (root's group is no advice).
     std::ofstream(device).put('x');
+    if (::getegid() == 0) {
+        ASSERT_EQ(::chown(device.c_str(), static_cast<uid_t>(-1), 65534), 0);
+    }
+    ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
     const std::string group = groupOf(device);
     installMessageDictionary(builtInDictionary());
     setCurrentLanguage(Lang::English);
@@ -90,5 +95,8 @@ TEST_F(PortAccess, ARefusedPortIsNamedWithItsGroupBeforeTheDemoQuestion)
         }
         EXPECT_EQ(probePortAccess(device.string()), c.err);
     }
+    // A device its group may not use: the advice is the group the udev rule gives adapters.
+    ASSERT_EQ(::chmod(device.c_str(), 0600), 0);
+    EXPECT_THAT(portPermissionMessage(device.string()), HasSubstr("sudo usermod -aG dialout $USER"));
     std::filesystem::remove(device);
 }
