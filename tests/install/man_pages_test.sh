@@ -12,6 +12,7 @@ fail() { echo "FAIL: $*" >&2; failed=1; }
 
 find_program() {
     for dir in "$@"; do [ -x "$dir/$program" ] && { echo "$dir/$program"; return; }; done
+    return 0
 }
 options() { grep -o -- '--[a-z][a-z0-9-]*' | sort -u; }
 # Options of a page or its OPTIONS section only, with roff's escaped hyphens made plain.

@@ -63,13 +63,10 @@ void CSerialPort::requestLowLatency(int fd)
     serial_struct ss{};
     if (::ioctl(fd, TIOCGSERIAL, &ss) == 0 && !(ss.flags & ASYNC_LOW_LATENCY)) {
         ss.flags |= ASYNC_LOW_LATENCY;
-        m_lowLatency = ::ioctl(fd, TIOCSSERIAL, &ss) == 0;
-    } else {
-        m_lowLatency = (ss.flags & ASYNC_LOW_LATENCY) != 0;
+        (void)::ioctl(fd, TIOCSSERIAL, &ss);
     }
 #else
     (void)fd;
-    m_lowLatency = false;
 #endif
 }
 

@@ -35,8 +35,6 @@ public:
     // The errno of the last open that failed (EACCES for a device this user may not open); 0 after
     // an open that succeeded.
     int lastOpenError() const { return m_lastOpenError; }
-    // Whether the driver delivers received bytes at once (the low-latency flag is set).
-    bool lowLatency() const { return m_lowLatency; }
     // Closes the port; harmless when it is not open. Never raises.
     virtual void close();
     bool isOpen() const { return m_fd >= 0; }
@@ -63,12 +61,11 @@ public:
 private:
     [[noreturn]] void raiseIo(const std::string& operation, int err, std::uint32_t line);
     void snapshotCounters();
-    void requestLowLatency(int fd);
+    static void requestLowLatency(int fd);
 
     int m_fd = -1;
     std::string m_portName;
     int m_lastOpenError = 0;
-    bool m_lowLatency = false;
     std::uint32_t m_timeoutConstantMs = 1000;
     std::uint32_t m_timeoutPerByteMs = 1;
     // Driver error counters at the last clearCommError.
