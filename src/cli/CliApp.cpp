@@ -10,6 +10,7 @@
 #include "errors/IError.h"
 #include "lang/Language.h"
 #include "lang/LanguageServices.h"
+#include "platform/Version.h"
 
 namespace tarvola::cli {
 
@@ -17,6 +18,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 {
     std::string error;
     const auto options = parseCliOptions(args, error);
+    if (options && options->version) {
+        out << "tarvola-cli " << programVersion() << '\n';
+        return ExitOk;
+    }
     const CliCommand* command = options ? findCliCommand(options->command) : nullptr;
     if (options && !command)
         error = "unknown command " + options->command;

@@ -4,9 +4,12 @@
 #include "CliCommands.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 #include "Json.h"
+#include "link/PortAccess.h"
 #include "link/PortList.h"
 
 namespace tarvola::cli {
@@ -38,24 +41,50 @@ int commandHelp(CliContext& c)
     return ExitOk;
 }
 
+// Each port with whether this user can open it now; a port refused for lack of permission is
+// followed by how to get it.
 int commandPorts(CliContext& c)
 {
-    const auto ports = listSerialPorts();
-    if (c.options.json) {
-        std::vector<std::string> names;
-        for (const auto& p : ports)
-            names.push_back(jsonEscape(p));
-        c.out << jsonArray(names) << '\n';
-    } else {
-        for (const auto& p : ports)
-            c.out << p << '\n';
+    const auto describe = [](int err) -> std::string {
+        if (err == 0)
+            return "ok";
+        if (isPermissionError(err))
+            return "no permission";
+        if (err == EBUSY)
+            return "in use";
+        if (err == EIO || err == ENXIO || err == ENODEV)
+            return "no device";
+        return std::strerror(err);
+    };
+    std::string refused;
+    std::vector<std::string> items;
+    for (const auto& port : listSerialPorts()) {
+        const int err = probePortAccess(port);
+        if (refused.empty() && isPermissionError(err))
+            refused = port;
+        if (c.options.json) {
+            items.push_back(JsonObject()
+                                .add("port", port)
+                                .addBool("open", err == 0)
+                                .add("status", describe(err))
+                                .add("group", deviceGroup(port))
+                                .str());
+        } else {
+            std::string line = port;
+            line += line.size() < 20 ? std::string(20 - line.size(), ' ') : " ";
+            c.out << line << describe(err) << '\n';
+        }
     }
+    if (c.options.json)
+        c.out << jsonArray(items) << '\n';
+    if (!refused.empty())
+        c.err << portPermissionMessage(refused) << '\n';
     return ExitOk;
 }
 
 constexpr std::array kCommands{
     CliCommand{"help", "help", "show this text", commandHelp},
-    CliCommand{"ports", "ports", "list the serial ports of this system", commandPorts},
+    CliCommand{"ports", "ports", "list the serial ports of this system and whether each can be opened", commandPorts},
     CliCommand{"info", "info", "connect and print the controller's identity", commandInfo},
     CliCommand{"switch", "switch petrol|gas|auto", "change the controller's work mode", commandSwitch},
     CliCommand{"dump", "dump", "read the whole configuration and print every field", commandDump},
@@ -140,6 +169,7 @@ std::string cliUsage()
                        "                 3 Deutsch, 4 Turkish, 5 Czech, 6 Croatian, 7 Slovenian, 8 Lithuanian,\n"
                        "                 9 Italian, 10 Spanish, 11 Portuguese, 12 Thai (default: from the locale)\n"
                        "  --help         show this text\n"
+                       "  --version      print the program version\n"
                        "\n"
                        "Commands:\n";
     const std::string indent(kSummaryColumn, ' ');

@@ -17,7 +17,7 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
             return args[++i];
         };
         const bool global = a == "--port" || a == "--trace" || a == "--lang" || a == "--demo" || a == "--json" || a == "--yes" ||
-                            a == "--no" || a == "--help" || a == "-h";
+                            a == "--no" || a == "--help" || a == "-h" || a == "--version";
         // Global options may stand anywhere; everything else after the command is the command's.
         if (!o.command.empty() && !global) {
             o.arguments.push_back(a);
@@ -50,6 +50,8 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
             o.answer = a == "--yes";
         } else if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (!a.empty() && a[0] == '-') {
             error = "unknown option " + a;
             return std::nullopt;
@@ -61,6 +63,8 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
         o.command = "help";
         return o;
     }
+    if (o.version)
+        return o;
     if (o.command.empty()) {
         error = "no command given";
         return std::nullopt;

@@ -14,6 +14,7 @@ struct CliOptions {
     std::optional<std::string> traceFile;
     std::optional<bool> answer;      // --yes / --no for the questions the tool asks
     bool help = false;
+    bool version = false;            // --version: print the program version and stop
     std::optional<int> language;     // --lang ID: 0 Polish ... 12 Thai; else from the locale
     std::string command;
     std::vector<std::string> arguments;

@@ -5,6 +5,7 @@
 
 #include "CliCommands.h"
 #include "Json.h"
+#include "link/PortAccess.h"
 #include "platform/NumberText.h"
 
 namespace tarvola::cli {
@@ -32,7 +33,10 @@ int connectDevice(CliContext& c)
     }
     if (o.port) {
         if (!device.openPort(*o.port)) {
-            err << "tarvola-cli: no controller answers on " << *o.port << '\n';
+            if (isPermissionError(device.port().lastOpenError()))
+                err << "tarvola-cli: " << portPermissionMessage(*o.port) << '\n';
+            else
+                err << "tarvola-cli: no controller answers on " << *o.port << '\n';
             return ExitNoController;
         }
         device.setConnected(true);

@@ -138,7 +138,7 @@ const char* usageText() {
            "\n"
            "  --variant 0x21        act as the variant controller (device ID 0x21)\n"
            "  --injectors N         number of injectors, 1..8 (default 4)\n"
-           "  --version V           firmware version, decimal or 0x hex (default 0x0206)\n"
+           "  --firmware-version V  firmware version, decimal or 0x hex (default 0x0206)\n"
            "  --no-diag             the link check does not allow live diagnostics\n"
            "  --no-firmware-update  report firmware updates disabled (identity flag bit 2\n"
            "                        clear) and refuse to enter programming\n"
@@ -174,6 +174,7 @@ const char* usageText() {
            "                        clears them\n"
            "  --link PATH           also make PATH a symbolic link to the terminal\n"
            "  --help                show this text\n"
+           "  --version             print the program version\n"
            "\n"
            "A fault with neither --fault-rate nor --fault-after spoils every reply.\n"
            "\n"
@@ -206,6 +207,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         std::uint64_t u = 0;
         if (a == "--help" || a == "-h") {
             out.help = true;
+        } else if (a == "--version") {
+            out.version = true;
         } else if (a == "--no-diag") {
             out.sim.noDiag = true;
         } else if (a == "--no-firmware-update") {
@@ -249,10 +252,10 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
                 return false;
             }
             out.sim.injectors = static_cast<int>(u);
-        } else if (a == "--version") {
+        } else if (a == "--firmware-version") {
             if (!value(v)) return false;
             if (!parseUnsigned(v, u) || u > 0xFFFF) {
-                error = "--version needs a 16-bit number, not '" + v + "'";
+                error = "--firmware-version needs a 16-bit number, not '" + v + "'";
                 return false;
             }
             out.sim.version = static_cast<std::uint16_t>(u);

@@ -12,6 +12,7 @@ struct CommandLine {
     SimOptions sim;
     std::string linkPath;  // empty: no symbolic link
     bool help = false;
+    bool version = false;  // --version: print the program version and stop
 };
 
 // Parses the arguments after the program name. Returns false with a one-line reason in `error`

@@ -25,6 +25,10 @@ int main(int argc, char** argv) {
         std::cout << usageText();
         return 0;
     }
+    if (cl.version) {
+        std::cout << "tarvola-sim " << TARVOLA_VERSION << '\n';
+        return 0;
+    }
 
     // Block the stop signals before any thread exists, so that only sigwait below sees them.
     sigset_t stopSignals;

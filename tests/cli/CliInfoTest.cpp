@@ -15,7 +15,7 @@ TEST(CliInfo, IdentityAsJsonAsTextAndInDemoMode)
     EXPECT_THAT(json, StartsWith("{"));
     EXPECT_EQ(json.find('\n'), json.size() - 1) << "one line, one object";
 
-    SimCli variant({"--variant", "0x21", "--injectors", "6", "--version", "0x0301"});
+    SimCli variant({"--variant", "0x21", "--injectors", "6", "--firmware-version", "0x0301"});
     expectAll(outputOf(variant({"info"})), {"Version:         769 (0x0301)", "Injectors:       6", "Variant:         33"});
     expectAll(outputOf(cli({"--demo", "--json", "info"})), {"\"port\": \"demo\"", "\"m_devInfo.m_version\": 768",
                                                             "\"m_devInfo.m_statistic.lpg\": 45"});

@@ -35,7 +35,7 @@ TEST(SimCommandLine, EachOptionReachesTheSettingsAndIsDocumented) {
     const Accepted cases[] = {
         {{"--variant", "0x21"}, [](Line c) { return c.sim.variant == 0x21; }},
         {{"--injectors", "8"}, [](Line c) { return c.sim.injectors == 8; }},
-        {{"--version", "0x0301"}, [](Line c) { return c.sim.version == 0x0301; }},
+        {{"--firmware-version", "0x0301"}, [](Line c) { return c.sim.version == 0x0301; }},
         {{"--no-diag"}, [](Line c) { return c.sim.noDiag; }},
         {{"--no-firmware-update"}, [](Line c) { return c.sim.noFirmwareUpdate; }},
         {{"--fault", "noise", "--fault-rate", "0.25", "--fault-after", "7"},
@@ -75,7 +75,7 @@ TEST(SimCommandLine, RefusesBadValuesNamingTheOption) {
     std::string many = "P0110";
     for (int i = 1; i < 33; ++i) many += ",P01" + std::to_string(10 + i);
     const Refused cases[] = {
-        {{"--injectors", "9"}}, {{"--injectors", "0"}}, {{"--version", "0x10000"}}, {{"--version", "12abc"}},
+        {{"--injectors", "9"}}, {{"--injectors", "0"}}, {{"--firmware-version", "0x10000"}}, {{"--firmware-version", "12abc"}},
         {{"--fault", "loud"}, "fault 'loud'"}, {{"--fault-rate", "1.5"}}, {{"--fault-rate", "0,5"}},
         {{"--fault-after", "-1"}}, {{"--variant", "0x"}}, {{"--start", "diesel"}}, {{"--frobnicate"}},
         {{"--errors", "1,2,3"}}, {{"--errors", "1,2,3,4,5"}}, {{"--errors", "1,,3,4"}}, {{"--errors", "0,0,0,256"}},

@@ -7,6 +7,7 @@
 #include "device/CLPGDevice.h"
 #include "device/DiagPolling.h"
 #include "link/ControlRequests.h"
+#include "link/PortAccess.h"
 #include "link/PortList.h"
 #include "platform/Clock.h"
 
@@ -185,11 +186,21 @@ bool CLPGDevice::connect()
     ChangeBatch batch(*this);
     rebuildErrorList();
     const std::string last = m_config.readLastPort();
-    bool found = !last.empty() && openPort(last);
+    // The first port this user may not open: when no controller answers anywhere, the cable is
+    // probably on that port, and "check the wiring" would send the fitter the wrong way.
+    std::string refused;
+    const auto tryPort = [&](const std::string& path) {
+        if (openPort(path))
+            return true;
+        if (refused.empty() && isPermissionError(port().lastOpenError()))
+            refused = path;
+        return false;
+    };
+    bool found = !last.empty() && tryPort(last);
     if (!found) {
         for (const auto& path : m_portLister ? m_portLister() : listSerialPorts()) {
             // The last port has had its turn; asking it again would only cost another link check.
-            if (path != last && openPort(path)) {
+            if (path != last && tryPort(path)) {
                 found = true;
                 break;
             }
@@ -198,6 +209,8 @@ bool CLPGDevice::connect()
     if (found)
         return true;
     m_link.close();
+    if (!refused.empty())
+        m_prompt.error(portPermissionMessage(refused));
     if (!m_prompt.yesNo(
             translate("Nie można połączyć się z modułem. Sprawdź okablowanie. Czy uruchomić w trybie demo?")))
         return false;

@@ -2,6 +2,7 @@
 
 #include "lang/Language.h"
 #include "lang/LocaleLanguage.h"
+#include "platform/DataFolder.h"
 
 #include <array>
 #include <mutex>
@@ -33,13 +34,6 @@ int fileSlot(int language)
             return static_cast<int>(i);
     return -1;
 }
-
-std::filesystem::path executableFolder()
-{
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path() : exe.parent_path();
-}
 } // namespace
 
 std::string_view languageFileName(int language)
@@ -58,13 +52,7 @@ std::string_view languageFileName(int language)
 
 std::filesystem::path defaultLanguageFolder()
 {
-    std::error_code ec;
-    if (const auto exeDir = executableFolder(); !exeDir.empty()) {
-        const auto installed = exeDir.parent_path() / "share" / "tarvola" / "E_Lang";
-        if (std::filesystem::is_directory(installed, ec))
-            return installed;
-    }
-    return std::filesystem::path(TARVOLA_SOURCE_DATA_DIR) / "E_Lang";
+    return dataFolder() / "E_Lang";
 }
 
 void openLanguageFiles(const std::filesystem::path& folder)

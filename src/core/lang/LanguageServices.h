@@ -22,9 +22,7 @@ void startLanguages(const std::filesystem::path& folder);
 // The same with defaultLanguageFolder().
 void startLanguages();
 
-// Where the language files live: <prefix>/share/tarvola/E_Lang when the program runs installed
-// (found from its own path, so a moved installation still finds them), else the source tree's
-// data/E_Lang for a program run from the build tree.
+// Where the language files live: E_Lang in the program's data folder (platform/DataFolder.h).
 std::filesystem::path defaultLanguageFolder();
 
 // "THAI.csv", "CZECH.csv" or "LITHUANIAN.csv" for the languages served from files; empty otherwise.

@@ -1,5 +1,7 @@
 #include "link/CSerialPort.h"
 
+#include "link/PortAccess.h"
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -32,21 +34,40 @@ CSerialPort::~CSerialPort()
 void CSerialPort::open(const std::string& path)
 {
     close();
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    m_lastOpenError = 0;
+    const int fd = openDevice(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
+        m_lastOpenError = err;
         raise(CRSError::CantOpen, "CSerialPort::open(" + path + ") - errno=" + std::to_string(err), __LINE__, kUnit);
     }
     // Not shared: a second program opening the same port would garble the exchange.
     if (::ioctl(fd, TIOCEXCL) != 0 && !noSuchFeature(errno)) {
         const int err = errno;
         ::close(fd);
+        m_lastOpenError = err;
         raise(CRSError::CantOpen, "CSerialPort::open(" + path + ") - errno=" + std::to_string(err), __LINE__, kUnit);
     }
+    requestLowLatency(fd);
     // Reads wait in poll(); the descriptor itself stays non-blocking so a read never hangs.
     m_fd = fd;
     m_portName = path;
     snapshotCounters();
+}
+
+void CSerialPort::requestLowLatency(int fd)
+{
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+    // USB-serial adapters otherwise hold received bytes back for up to 16 ms, which adds to every
+    // exchange. A device without the setting (a pseudo-terminal, some adapters) is used as it is.
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) == 0 && !(ss.flags & ASYNC_LOW_LATENCY)) {
+        ss.flags |= ASYNC_LOW_LATENCY;
+        (void)::ioctl(fd, TIOCSSERIAL, &ss);
+    }
+#else
+    (void)fd;
+#endif
 }
 
 void CSerialPort::close()

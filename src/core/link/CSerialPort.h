@@ -28,9 +28,13 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // Opens the device for reading and writing, exclusively. Raises code 5 with
-    // "CSerialPort::open(<path>) - errno=<n>" on failure and leaves the port closed.
+    // Opens the device for reading and writing, exclusively, and asks the driver for low-latency
+    // delivery (never a reason to fail). Raises code 5 with "CSerialPort::open(<path>) - errno=<n>"
+    // on failure and leaves the port closed; lastOpenError() then tells why.
     virtual void open(const std::string& path);
+    // The errno of the last open that failed (EACCES for a device this user may not open); 0 after
+    // an open that succeeded.
+    int lastOpenError() const { return m_lastOpenError; }
     // Closes the port; harmless when it is not open. Never raises.
     virtual void close();
     bool isOpen() const { return m_fd >= 0; }
@@ -57,9 +61,11 @@ public:
 private:
     [[noreturn]] void raiseIo(const std::string& operation, int err, std::uint32_t line);
     void snapshotCounters();
+    static void requestLowLatency(int fd);
 
     int m_fd = -1;
     std::string m_portName;
+    int m_lastOpenError = 0;
     std::uint32_t m_timeoutConstantMs = 1000;
     std::uint32_t m_timeoutPerByteMs = 1;
     // Driver error counters at the last clearCommError.

@@ -26,7 +26,9 @@ const char* appUsage()
            "  --quit-after MS   close the window after MS milliseconds\n"
            "  --report          on exit, print the time to the first live value, CPU time and peak memory\n"
            "  --page NAME       open this page at start: petrol, gas, switch, advanced, calibration, map,\n"
-           "                    oscilloscope, obd\n";
+           "                    oscilloscope, obd\n"
+           "  --help            show this text\n"
+           "  --version         print the program version\n";
 }
 
 const std::vector<std::string>& pageNames()
@@ -99,6 +101,8 @@ bool parseAppOptions(const std::vector<std::string>& args, AppOptions& out, std:
             inSim = false;
         } else if (a == "--help" || a == "-h") {
             out.help = true;
+        } else if (a == "--version") {
+            out.version = true;
         } else if (inSim) {
             out.simArgs.push_back(a);
         } else {

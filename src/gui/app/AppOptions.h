@@ -22,6 +22,7 @@ struct AppOptions {
     bool report = false;
     int page = -1;                      // --page: the property sheet's page shown at start
     bool help = false;
+    bool version = false;               // --version: print the program version and stop
 };
 
 // Parses the arguments after the program name. Returns false with `error` set for an unknown option,

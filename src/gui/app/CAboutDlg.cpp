@@ -7,6 +7,7 @@
 #include "app/CVeldranixDoc.h"
 #include "app/DataFolder.h"
 #include "lang/QtTextTargets.h"
+#include "platform/Version.h"
 
 namespace tarvola::gui {
 
@@ -42,7 +43,8 @@ QString CAboutDlg::aboutText() const
         }
     };
     const QString documents = guidePage(currentLanguage());
-    return CVeldranixDoc::titleText(false).trimmed() + QLatin1Char('\n') + line(aboutids::Purpose) +
+    // The version comes from the build, the one number every program and the package show.
+    return QStringLiteral("TARVOLA v %1 LPG").arg(QLatin1String(programVersion())) + QLatin1Char('\n') + line(aboutids::Purpose) +
            QStringLiteral("\n\n") + line(aboutids::Licence) + QStringLiteral("\n\n") + line(aboutids::Guide) +
            QLatin1Char('\n') + documents + QLatin1Char('\n');
 }

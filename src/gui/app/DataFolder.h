@@ -1,17 +1,17 @@
 #pragma once
-// The program's data folder: the installed <prefix>/share/tarvola, or the source tree's data/ when
-// the program runs from the build tree (the folder that holds E_Lang).
+// The program's data folder (platform/DataFolder.h) as the windows use it: the user's guide and the
+// firmware images.
 
 #include <QFileInfo>
 #include <QString>
 
-#include "lang/LanguageServices.h"
+#include "platform/DataFolder.h"
 
 namespace tarvola::gui {
 
 inline QString dataFolder()
 {
-    return QString::fromStdString(defaultLanguageFolder().parent_path().string());
+    return QString::fromStdString(tarvola::dataFolder().string());
 }
 
 // The user's guide in a language (its first page), English where there is none in that language.

@@ -1,0 +1,10 @@
+#include "platform/Version.h"
+
+namespace tarvola {
+
+const char* programVersion()
+{
+    return TARVOLA_VERSION;
+}
+
+} // namespace tarvola
