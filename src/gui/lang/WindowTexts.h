@@ -27,6 +27,8 @@ constexpr int CmdMainCorr = 32773, CmdCharts = 32774, CmdErrors = 32775, CmdServ
               CmdExit = 57665;
 // The Edit menu: undo and redo of the calibration edits, the comparison with a settings file.
 constexpr int CmdUndo = 57643, CmdRedo = 57644, CmdCompare = 32781, CmdCompareEnd = 32782, CmdCompareSettings = 32783;
+// Tools: the communication log window.
+constexpr int CmdCommLog = 32784;
 } // namespace ids
 
 // Every Polish window text with its note, and one language's texts (language ids 1..11; empty for the
@@ -310,5 +312,19 @@ protected:
     void fillTexts() override;
 };
 
+
+// ---- the communication log window ----
+
+// The communication log: its buttons and, under ids::CmdCommLog, the Tools menu entry that opens it.
+namespace commlogids {
+constexpr int Pause = 1701, Clear = 1702, Save = 1703;
+} // namespace commlogids
+
+class CCommLogDlgTexts : public CWindowTexts {
+public:
+    CCommLogDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
 
 } // namespace tarvola::gui
