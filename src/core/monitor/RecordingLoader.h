@@ -32,6 +32,7 @@ public:
 
     void reserve(std::size_t records);
     void append(const std::array<double, kRecordFields>& fields);
+    void shrinkToFit();
     // Bytes the columns hold (their capacity).
     std::size_t memoryBytes() const;
 

@@ -123,7 +123,7 @@ void CMainFrame::buildMenu()
         if (!log)
             log = new CCommLogDlg(m_doc, this);
         log->show();
-        log->raise();
+        log->QWidget::raise();
         log->activateWindow();
     });
     tools->addSeparator();

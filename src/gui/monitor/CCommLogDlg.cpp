@@ -57,7 +57,7 @@ CCommLogDlg::CCommLogDlg(CVeldranixDoc& doc, QWidget* parent)
     });
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
     m_drainTimer.setInterval(kDrainMs);
-    connect(&m_drainTimer, &QTimer::timeout, this, &CCommLogDlg::drain);
+    connect(&m_drainTimer, &QTimer::timeout, this, &CCommLogDlg::takeFrames);
     connect(&m_doc, &CVeldranixDoc::languageChanged, this, &CCommLogDlg::applyTexts);
     applyTexts();
 }
@@ -96,7 +96,7 @@ void CCommLogDlg::hideEvent(QHideEvent* event)
     QDialog::hideEvent(event);
 }
 
-void CCommLogDlg::drain()
+void CCommLogDlg::takeFrames()
 {
     std::vector<std::string> lines;
     m_queueDropped += m_queue.drain(lines);

@@ -35,6 +35,8 @@ public:
     bool saveTo(const QString& path);
     void clear();
     void setPaused(bool paused);
+    // Moves the frames queued since the last tick into the list (the timer calls it every kDrainMs).
+    void takeFrames();
 
     bool observing() const { return m_observing; }
     QPlainTextEdit* log() const { return m_log; }
@@ -47,7 +49,6 @@ protected:
 
 private:
     void observe(bool on);
-    void drain();
     void applyTexts();
     void showStatus();
 
