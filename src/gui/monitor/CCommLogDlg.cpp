@@ -22,7 +22,8 @@ CCommLogDlg::CCommLogDlg(CVeldranixDoc& doc, QWidget* parent)
       m_save(new QPushButton(this)), m_status(new QLabel(this))
 {
     m_log->setReadOnly(true);
-    m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A reply runs to some 90 bytes; wrapped, its command's name at the end stays in sight.
+    m_log->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_log->setMaximumBlockCount(kMaxLines);
     m_log->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_log->setUndoRedoEnabled(false);
@@ -45,7 +46,7 @@ CCommLogDlg::CCommLogDlg(CVeldranixDoc& doc, QWidget* parent)
     layout->addWidget(m_log, 1);
     layout->addWidget(m_status);
     layout->addLayout(buttons);
-    resize(820, 480);
+    resize(900, 520);
 
     connect(m_pause, &QPushButton::toggled, this, &CCommLogDlg::setPaused);
     connect(clearButton, &QPushButton::clicked, this, &CCommLogDlg::clear);
