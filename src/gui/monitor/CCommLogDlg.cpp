@@ -79,6 +79,8 @@ void CCommLogDlg::observe(bool on)
         m_drainTimer.start();
     } else {
         // The device's only observer slot is this window's: nothing else in the application traces.
+        // The window is made once and only hidden when closed, so a frame the polling thread is
+        // reporting just now still finds its queue.
         m_doc.setFrameObserver(nullptr);
         m_drainTimer.stop();
         m_queue.clear();
