@@ -402,4 +402,16 @@ void CFirmwareDlgTexts::fillTexts()
 }
 
 
+// ---- the communication log window ----
+
+void CCommLogDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Dziennik komunikacji");
+    add(ids::CmdCommLog, "Dziennik komunikacji...");
+    add(commlogids::Pause, "Wstrzymaj");
+    add(commlogids::Clear, "Wyczyść");
+    add(commlogids::Save, "Zapisz do pliku...");
+    add(ids::Cancel, "Zamknij");
+}
+
 } // namespace tarvola::gui
