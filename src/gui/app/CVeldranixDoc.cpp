@@ -6,6 +6,7 @@
 
 #include "lang/Language.h"
 #include "lang/translate.h"
+#include "platform/Version.h"
 #include "settings/CSettingsFile.h"
 
 namespace tarvola::gui {
@@ -44,7 +45,7 @@ CVeldranixDoc* CVeldranixDoc::document()
 
 QString CVeldranixDoc::titleText(bool demo)
 {
-    QString title = QStringLiteral("TARVOLA v 1.08");
+    QString title = QStringLiteral("TARVOLA v ") + QString::fromLatin1(programVersion());
     title += QStringLiteral(" LPG");
     title += demo ? QStringLiteral("     DEMO") : QString(15, QChar(' '));
     return title;
