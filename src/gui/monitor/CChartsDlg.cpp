@@ -67,7 +67,10 @@ void CMapPageDlg::applyTexts()
     CMapPage::applyTexts();
     CWidgetTextTarget target(this, false);
     try {
-        m_texts.apply(target);
+        // The calibration table has no caption, so its whole-window apply stops before the labels;
+        // the labels alone are applied here.
+        CMapPageTexts::CMultiLangWnd::apply(target);
+        m_texts.CMultiLangWnd::apply(target);
     } catch (const IError&) {
         // A table without a text leaves the labels as they were.
     }

@@ -99,6 +99,7 @@ void COscyloskopPage::build(bool large)
         m_checks[static_cast<std::size_t>(c)] = box;
         checks->addWidget(box, c / kPerRow, c % kPerRow);
     }
+    checks->setColumnStretch(kPerRow, 1);
 
     auto* scaleCaption = new QLabel(this);
     setTextId(scaleCaption, oscids::ScaleCaption);
@@ -139,7 +140,8 @@ void COscyloskopPage::build(bool large)
     buttons->addWidget(m_record);
     buttons->addSpacing(12);
     buttons->addWidget(m_recordingCaption);
-    buttons->addWidget(m_recordingName, 1);
+    buttons->addWidget(m_recordingName);
+    buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -168,7 +170,8 @@ void COscyloskopPage::applyTexts()
 {
     CWidgetTextTarget target(this, false);
     try {
-        apply(target);
+        // A page has no caption of its own: its tab shows title().
+        CMultiLangWnd::apply(target);
     } catch (const IError&) {
         // A table without a text leaves the page's labels as they were.
     }
