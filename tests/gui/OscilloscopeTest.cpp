@@ -122,10 +122,13 @@ private slots:
         page->startRecording();
         QVERIFY(!page->model().paused());
         QVERIFY(waitFor([&] { return rig.doc->diagData().appended() >= before + 15; }));
-        qobject_cast<QPushButton*>(page->control(oscids::Pause))->click();
-        QVERIFY(page->model().paused());
+        // Stopped first, so that the samples are still held when "||" starts polling afresh.
+        rig.doc->stopDiagnostics();
         std::vector<CDiag> samples;
         rig.doc->diagData().copySince(before, samples);
+        qobject_cast<QPushButton*>(page->control(oscids::Pause))->click();
+        QVERIFY(page->model().paused());
+        QVERIFY(rig.doc->pollingOn());
 
         // The file ends with every sample that came after its first one, none missing.
         const auto recorded = lines(path);
@@ -203,6 +206,9 @@ private slots:
             return CChartsDlg::openDialog() == nullptr;
         }));
         QCOMPARE(&rig.doc->multiplier().view(), mainPage);
+        // Left open when the main window goes, after the page it would give the model back to.
+        rig.view().onCommand(ids::CmdCharts);
+        QVERIFY(CChartsDlg::openDialog());
     }
 };
 

@@ -121,6 +121,10 @@ CChartsDlg* CChartsDlg::openDialog()
 CChartsDlg::CChartsDlg(CVeldranixDoc& doc, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_previousView(&doc.multiplier().view())
 {
+    if (auto* window = dynamic_cast<QObject*>(m_previousView)) {
+        m_previousWindow = window;
+        m_previousIsWindow = true;
+    }
     setModal(false);
     setSizeGripEnabled(true);
     m_sheet = new CAppPropSheet(this);
@@ -153,16 +157,26 @@ CChartsDlg::~CChartsDlg()
 {
     m_timer.stop();
     // The pages go first: the calibration page lets go of the model, which goes back to the
-    // window it told before and catches it up.
+    // window it told before.
     delete m_sheet;
     m_sheet = nullptr;
     CMultiplierCalibration& model = m_doc.multiplier();
-    if (&model.view() != m_previousView) {
-        model.setView(m_previousView);
-        m_previousView->lineChanged();
-        m_previousView->mapsChanged();
-        m_previousView->liveChanged();
-    }
+    // At the end of the program the main window's page may be gone already.
+    if (m_previousIsWindow && !m_previousWindow)
+        return;
+    if (&model.view() == m_previousView)
+        return;
+    model.setView(m_previousView);
+    // It catches up once the events of this close have run: when the whole main window is closing,
+    // the page goes first and hears nothing.
+    ICalibrationView* view = m_previousView;
+    const auto catchUp = [view] {
+        view->lineChanged();
+        view->mapsChanged();
+        view->liveChanged();
+    };
+    if (m_previousWindow)
+        QMetaObject::invokeMethod(m_previousWindow.data(), catchUp, Qt::QueuedConnection);
 }
 
 void CChartsDlg::applyTexts()

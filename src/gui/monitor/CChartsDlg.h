@@ -5,9 +5,11 @@
 // size. Modeless, at most one: openOnce() opens it or brings it to the front.
 //
 // The calibration model tells one page at a time: while the dialog is open its calibration page
-// is the one; closing the dialog gives the model back to the main window's page.
+// is the one; closing the dialog gives the model back to the main window's page, which redraws
+// from it as soon as the close is over.
 
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 
@@ -64,6 +66,9 @@ private:
 
     CVeldranixDoc& m_doc;
     ICalibrationView* m_previousView;
+    // The window behind m_previousView, when it is one: it may go before the dialog does.
+    QPointer<QObject> m_previousWindow;
+    bool m_previousIsWindow = false;
     CAppPropSheet* m_sheet = nullptr;
     CMapPageDlg* m_calibration = nullptr;
     COscyloskopPage* m_oscilloscope = nullptr;
