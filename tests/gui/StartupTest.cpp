@@ -8,6 +8,7 @@
 #include "gui/GuiFixture.h"
 #include "lang/QtTextTargets.h"
 #include "lang/translate.h"
+#include "monitor/COscyloskopPage.h"
 
 namespace tarvola::gui::test {
 
@@ -35,6 +36,8 @@ private slots:
         // The page count and order of the sheet.
         QCOMPARE(rig.view().sheet()->count(), 8);
         QCOMPARE(rig.view().sheet()->tabText(0), QStringLiteral("Parametry benzynowe"));
+        QVERIFY(qobject_cast<COscyloskopPage*>(rig.view().sheet()->widget(6)));
+        QCOMPARE(rig.view().sheet()->tabText(6), QStringLiteral("Oscyloskop"));
     }
 
     void noControllerAsksForDemoOnceAndKeepsTrying()

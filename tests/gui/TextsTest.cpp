@@ -85,6 +85,8 @@ private slots:
         check(CMapPageTexts());
         check(CMapAddDlgTexts());
         check(CMainCorrDlgTexts());
+        check(COscyloskopPageTexts());
+        check(CChartsDlgTexts());
         for (const SettingsPage* p : {&petrolPage(), &gasPage(), &switchPage(), &advancedPage()})
             check(CSettingsPageTexts(*p));
     }

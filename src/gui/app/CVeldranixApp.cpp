@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <functional>
 #include <csignal>
 #include <cstdio>
@@ -37,7 +38,10 @@
 #include "lang/CLangDlg.h"
 #include "lang/Language.h"
 #include "lang/QtTranslations.h"
+#include "monitor/CChartsDlg.h"
 #include "monitor/CDisplayDlg.h"
+#include "monitor/COscyloskopPage.h"
+#include "monitor/CScrollChart.h"
 #include "service/CErrorsDlg.h"
 #include "service/CFirmwareDlg.h"
 #include "service/CInjSizeCalcDlg.h"
@@ -246,8 +250,12 @@ bool CVeldranixApp::start(QString& error)
     QApplication::processEvents();
     qApp->installEventFilter(this);
     m_frame->view()->firstUpdate();
-    if (m_options.page >= 0 && m_options.page < m_frame->view()->sheet()->count())
+    if (m_options.page >= 0 && m_options.page < m_frame->view()->sheet()->count()) {
         m_frame->view()->sheet()->setCurrentIndex(m_options.page);
+        // The oscilloscope opens paused: started here so that it draws live, as after ">".
+        if (auto* scope = dynamic_cast<COscyloskopPage*>(m_frame->view()->sheet()->currentWidget()))
+            scope->resume();
+    }
     return true;
 }
 
@@ -384,6 +392,14 @@ void CVeldranixApp::takeScreenshots()
         for (int i = 0; i < 400 && m_doc->calibrating(); ++i)
             waitMs(50);
     }
+    // The oscilloscope drawing live for a few seconds.
+    sheet->setCurrentIndex(6);
+    if (auto* scope = dynamic_cast<COscyloskopPage*>(sheet->currentWidget())) {
+        scope->resume();
+        waitMs(5000);
+        m_frame->grab().save(path("oscilloscope"));
+        scope->pause();
+    }
     sheet->setCurrentIndex(0);
 
     auto grabDialog = [&](QWidget& dlg, const char* name) {
@@ -391,6 +407,14 @@ void CVeldranixApp::takeScreenshots()
         waitMs(400);
         dlg.grab().save(path(name));
     };
+    {
+        CChartsDlg charts(*m_doc, m_frame.get());
+        grabDialog(charts, "charts-calibration");
+        charts.sheet()->setCurrentIndex(1);
+        charts.oscilloscopePage()->resume();
+        waitMs(4000);
+        charts.grab().save(path("charts-oscilloscope"));
+    }
     {
         CMainCorrDlg dlg(*m_doc, m_frame.get());
         grabDialog(dlg, "main-corrections");
@@ -484,6 +508,22 @@ void CVeldranixApp::report()
         if (auto* map = dynamic_cast<CMapCorrPage*>(page))
             std::printf("grid-repaint-ms %.3f (%dx%d)\n", median(map->grid(), [] {}), map->grid()->width(),
                         map->grid()->height());
+        // The oscilloscope's chart at its size with nine full curves of 10000 points, all in view.
+        if (auto* scope = dynamic_cast<COscyloskopPage*>(page)) {
+            constexpr int kPoints = static_cast<int>(ScrollSeries::kMaxPoints);
+            ScrollSeries full(osc::kStepX * kPoints);
+            CScrollChart chart(full);
+            for (int c = 0; c < osc::kChannels; ++c) {
+                full.addSeries(c);
+                chart.setColour(c, QColor::fromHsv(c * 40, 255, 160));
+                for (int i = 0; i < kPoints; ++i)
+                    full.addPoint(c, static_cast<float>(i) * osc::kStepX,
+                                  static_cast<float>(50 + 45 * std::sin(i * (0.01 + 0.003 * c))));
+            }
+            chart.resize(scope->chart()->size().expandedTo(QSize(640, 300)));
+            std::printf("scope-repaint-ms %.3f (%dx%d, %d curves of %d points)\n", median(&chart, [] {}),
+                        chart.width(), chart.height(), osc::kChannels, kPoints);
+        }
     }
     std::fflush(stdout);
 }

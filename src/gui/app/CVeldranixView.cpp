@@ -18,7 +18,9 @@
 #include "lang/CommonTexts.h"
 #include "lang/QtTextTargets.h"
 #include "lang/translate.h"
+#include "monitor/CChartsDlg.h"
 #include "monitor/CDisplayDlg.h"
+#include "monitor/COscyloskopPage.h"
 #include "monitor/DiagValues.h"
 #include "monitor/Readouts.h"
 #include "obd/COBD2Page.h"
@@ -26,7 +28,6 @@
 #include "service/CInjSizeCalcDlg.h"
 #include "service/CServiceDlg.h"
 #include "service/CSettingsDlg.h"
-#include "settings/ComingPage.h"
 #include "settings/SettingsPageWidget.h"
 
 namespace tarvola::gui {
@@ -255,7 +256,7 @@ void CVeldranixView::firstUpdate()
     m_sheet->addPage(new SettingsPageWidget(m_doc, advancedPage(), m_sheet));
     m_sheet->addPage(new CMapPage(m_doc, m_sheet));
     m_sheet->addPage(new CMapCorrPage(m_doc, m_sheet));
-    m_sheet->addPage(new ComingPage("Oscyloskop", m_sheet));
+    m_sheet->addPage(new COscyloskopPage(m_doc, false, m_sheet));
     m_sheet->addPage(new COBD2Page(m_doc, m_sheet));
     m_initialised = true;
     applyLanguage();
@@ -436,11 +437,6 @@ void CVeldranixView::onTurnOffEm()
     }
 }
 
-void CVeldranixView::showComing()
-{
-    m_doc.prompt().information(comingText());
-}
-
 void CVeldranixView::showLargeDisplay()
 {
     CDisplayDlg::openOnce(m_doc, window());
@@ -470,7 +466,7 @@ void CVeldranixView::onCommand(int command)
         break;
     case ids::CmdCharts:
         if (!m_doc.calibrating())
-            showComing();
+            CChartsDlg::openOnce(m_doc, window());
         break;
     case ids::CmdLanguage: {
         CLangDlg dlg(window());

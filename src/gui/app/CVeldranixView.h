@@ -81,7 +81,6 @@ private:
     void switchPanel(const CDiag& sample);
     // Shows the error-object box: the handler's name, a line break, the description.
     void showError(const char* handler, const IError& error);
-    void showComing();
     // A work-mode switch under the wait cursor: `failure` when the command fails, the error-object
     // box named `handler` when the link raises.
     void runWorkModeSwitch(const char* handler, const std::function<bool()>& command, const char* failure);

@@ -278,12 +278,6 @@ void CCompareSettingsDlgTexts::fillTexts()
     add(ids::Cancel, "Zamknij");
 }
 
-CComingPageTexts::CComingPageTexts(std::string_view title)
-{
-    add(kCaptionId, title);
-    add(kMessageId, "Ta funkcja pojawi się w kolejnej wersji programu.");
-}
-
 CSettingsPageTexts::CSettingsPageTexts(const SettingsPage& page)
 {
     add(kCaptionId, page.title);
@@ -401,5 +395,40 @@ void CFirmwareDlgTexts::fillTexts()
     add(ids::Cancel, "Zamknij");
 }
 
+
+// ---- the oscilloscope page and the charts dialog ----
+
+void COscyloskopPageTexts::fillTexts()
+{
+    using namespace oscids;
+    add(Rpm, "RPM");
+    add(PetrolTime, "Wtrysk benz.");
+    add(GasTime, "Wtrysk gazu");
+    add(GasPressure, "Ciśnienie");
+    add(Manifold, "Podciśnienie");
+    add(GasTemp, "Temp. gazu");
+    add(ReducerTemp, "Temp. redukt.");
+    add(Lambda1, "Lambda 1");
+    add(Lambda2, "Lambda 2");
+    add(ScaleCaption, "Skala:");
+    add(Open, "Otwórz...");
+    add(Record, "Zapisz jako...");
+    add(Recording, "Zapis do pliku:");
+}
+
+void CChartsDlgTexts::fillTexts()
+{
+    using namespace chartsids;
+    add(kCaptionId, "Wykresy");
+    add(Lambda1, "Lambda 1");
+    add(Lambda2, "Lambda 2");
+    add(GasPressure, "Ciśnienie");
+    add(Manifold, "Podciśnienie");
+    add(GasTemp, "Temp. gazu");
+    add(ReducerTemp, "Temp. redukt.");
+    add(FastTrim, "Nastawy szybkie");
+    add(SlowTrim, "Nastawy wolne");
+    add(ids::Cancel, "Zamknij");
+}
 
 } // namespace tarvola::gui

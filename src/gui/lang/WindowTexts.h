@@ -84,13 +84,6 @@ protected:
     void fillTexts() override;
 };
 
-// The page that stands in for a function that comes later.
-class CComingPageTexts : public CWindowTexts {
-public:
-    static constexpr int kMessageId = 1300;
-    explicit CComingPageTexts(std::string_view title);
-};
-
 // A settings page: its title as the caption, its group captions and every control label.
 class CSettingsPageTexts : public CWindowTexts {
 public:
@@ -312,5 +305,42 @@ protected:
     void fillTexts() override;
 };
 
+
+// ---- the oscilloscope page and the charts dialog ("Wykresy") ----
+
+// The oscilloscope page: one check box per channel (shows or hides its curve), the scale list's
+// caption, opening and recording a file, and the name of the file being recorded.
+namespace oscids {
+constexpr int Rpm = 1494, PetrolTime = 1486, GasTime = 1487, GasPressure = 1488, Manifold = 1489, GasTemp = 1490,
+              ReducerTemp = 1491, Lambda1 = 1492, Lambda2 = 1493;
+constexpr int Scale = 1472, ScaleCaption = 1473, Resume = 1134, Pause = 1135, Open = 1485, Record = 1484,
+              Recording = 1495;
+// The check box of channel c (0..8), in the channel order of the chart.
+constexpr int channelCheck(int c)
+{
+    constexpr int ids[] = {Rpm, PetrolTime, GasTime, GasPressure, Manifold, GasTemp, ReducerTemp, Lambda1, Lambda2};
+    return c >= 0 && c < 9 ? ids[c] : 0;
+}
+} // namespace oscids
+
+class COscyloskopPageTexts : public CWindowTexts {
+public:
+    COscyloskopPageTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// The charts dialog: its caption, the captions of the live values beside the calibration chart, Close.
+namespace chartsids {
+constexpr int Lambda1 = 1601, Lambda2 = 1602, GasPressure = 1603, Manifold = 1604, GasTemp = 1605,
+              ReducerTemp = 1606, FastTrim = 1607, SlowTrim = 1608;
+} // namespace chartsids
+
+class CChartsDlgTexts : public CWindowTexts {
+public:
+    CChartsDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
 
 } // namespace tarvola::gui
