@@ -29,6 +29,7 @@ int commandFlash(CliContext& c);
 int commandCalibrate(CliContext& c);
 int commandMultiplier(CliContext& c);
 int commandMap(CliContext& c);
+int commandRecording(CliContext& c);
 
 namespace {
 
@@ -64,6 +65,11 @@ constexpr std::array kCommands{
                commandSet},
     CliCommand{"monitor", "monitor [--count N] [--record FILE.osc]",
                "show live samples (and record them) until N were shown or Ctrl+C", commandMonitor},
+    CliCommand{"recording", "recording FILE.osc [--csv [OUT]]",
+               "summarize a recording (no controller needed): records, duration and\n"
+               "minimum/mean/maximum of each channel; --csv writes it as CSV to OUT\n"
+               "(standard output without OUT)",
+               commandRecording},
     CliCommand{"save", "save FILE.xset", "read the controller's settings and write them to a settings file",
                commandSave},
     CliCommand{"load", "load FILE.xset",

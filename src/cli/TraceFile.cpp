@@ -1,7 +1,8 @@
 #include "TraceFile.h"
 
 #include <chrono>
-#include <ctime>
+
+#include "link/FrameTrace.h"
 
 namespace tarvola::cli {
 
@@ -22,16 +23,8 @@ void TraceFile::onFrame(Direction direction, std::span<const std::uint8_t> bytes
     std::lock_guard lock(m_mutex);
     if (!m_file)
         return;
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-    ::localtime_r(&t, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-    std::fprintf(m_file, "%s.%03d %s %s  %s\n", stamp, static_cast<int>(ms),
-                 direction == Direction::Sent ? "->" : "<-", bytes.empty() ? "(nothing)" : hexBytes(bytes).c_str(),
-                 operation);
+    const std::string line = frameTraceLine(std::chrono::system_clock::now(), direction, bytes, operation) + '\n';
+    std::fwrite(line.data(), 1, line.size(), m_file);
     // Flushed per line: a trace is read precisely when something went wrong.
     std::fflush(m_file);
 }

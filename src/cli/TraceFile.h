@@ -1,6 +1,6 @@
 #pragma once
-// --trace: every frame sent and received, one line each: local time with milliseconds, the direction
-// ("->" to the controller, "<-" from it), the bytes in hex and the command's name.
+// --trace: every frame sent and received, one line each (the format of link/FrameTrace.h): local
+// time with milliseconds, the direction, the bytes in hex and the command's name.
 
 #include <cstdio>
 #include <mutex>

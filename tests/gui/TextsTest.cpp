@@ -82,6 +82,7 @@ private slots:
         check(CCompareSettingsDlgTexts());
         check(CSettingsDlgTexts());
         check(CFirmwareDlgTexts());
+        check(CCommLogDlgTexts());
         check(CMapPageTexts());
         check(CMapAddDlgTexts());
         check(CMainCorrDlgTexts());

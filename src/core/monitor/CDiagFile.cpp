@@ -27,7 +27,8 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// Parses one line into its 24 numbers; false when it is anything else.
+} // namespace
+
 bool parseRecordLine(std::string_view line, std::array<double, kRecordFields>& fields)
 {
     std::size_t count = 0;
@@ -54,8 +55,6 @@ bool parseRecordLine(std::string_view line, std::array<double, kRecordFields>& f
     }
     return count == kRecordFields;
 }
-
-} // namespace
 
 DiagRecord DiagRecord::fromFields(const std::array<double, kRecordFields>& f)
 {

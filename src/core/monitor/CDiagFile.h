@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "monitor/CDiag.h"
@@ -53,6 +54,10 @@ struct DiagRecording {
 // "%d\t%4.0f\t%4.2f\t%.2f ... %.2f\t%.0f\t%.0f\t%.0f\t%.0f\t%.1f\t%.1f\n", always with a "." as the
 // decimal point, and never a "-0".
 std::string formatRecordLine(const std::array<double, kRecordFields>& values);
+
+// The 24 numbers of one record line (without its line feed; blanks around and between numbers are
+// allowed); false for anything else: a bad or non-finite number, fewer or more than 24 numbers.
+bool parseRecordLine(std::string_view line, std::array<double, kRecordFields>& fields);
 
 class CDiagFile {
 public:

@@ -16,6 +16,7 @@
 #include "app/CVeldranixView.h"
 #include "service/SettingsActions.h"
 #include "app/Icons.h"
+#include "monitor/CCommLogDlg.h"
 #include "lang/QtTextTargets.h"
 #include "lang/translate.h"
 
@@ -129,6 +130,18 @@ void CMainFrame::buildMenu()
     for (int command : {ids::CmdMainCorr, ids::CmdCharts, ids::CmdErrors, ids::CmdService, ids::CmdSettings,
                         ids::CmdLanguage, ids::CmdInjCalc})
         add(tools, command);
+    // The communication log names its entry from its own table (languageRefresh): no command number
+    // in the action's data, so the menu's table passes it by.
+    QAction* commLog = tools->addAction(QString());
+    commLog->setObjectName(QStringLiteral("commLog"));
+    connect(commLog, &QAction::triggered, this, [this] {
+        auto* log = findChild<CCommLogDlg*>();
+        if (!log)
+            log = new CCommLogDlg(m_doc, this);
+        log->show();
+        log->QWidget::raise();
+        log->activateWindow();
+    });
     tools->addSeparator();
     add(tools, ids::CmdLargeDisplay);
 
@@ -175,6 +188,8 @@ void CMainFrame::languageRefresh()
     CMenuTextTarget target(menuBar());
     try {
         apply(target);
+        if (auto* commLog = menuBar()->findChild<QAction*>(QStringLiteral("commLog")))
+            commLog->setText(qs(CCommLogDlgTexts().text(ids::CmdCommLog)));
     } catch (const IError&) {
         // A table without a text leaves the menu as it was.
     }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -39,6 +40,7 @@
 #include "lang/Language.h"
 #include "lang/QtTranslations.h"
 #include "monitor/CChartsDlg.h"
+#include "monitor/CCommLogDlg.h"
 #include "monitor/CDisplayDlg.h"
 #include "monitor/COscyloskopPage.h"
 #include "monitor/CScrollChart.h"
@@ -454,6 +456,14 @@ void CVeldranixApp::takeScreenshots()
     {
         CFirmwareDlg dlg(*m_doc, m_frame.get());
         grabDialog(dlg, "firmware");
+    }
+    {
+        // The communication log with the live frames running in.
+        CCommLogDlg dlg(*m_doc, m_frame.get());
+        dlg.show();
+        for (int i = 0; i < 100 && dlg.log()->blockCount() < 16; ++i)
+            waitMs(50);
+        dlg.grab().save(path("comm-log"));
     }
     {
         CDisplayDlg display(*m_doc, m_frame->size(), m_frame.get());

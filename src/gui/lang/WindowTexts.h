@@ -29,6 +29,8 @@ constexpr int CmdMainCorr = 32773, CmdCharts = 32774, CmdErrors = 32775, CmdServ
 constexpr int CmdUndo = 57643, CmdRedo = 57644, CmdCompare = 32781, CmdCompareEnd = 32782, CmdCompareSettings = 32783;
 // The File menu: a settings file worked on without a controller.
 constexpr int CmdFileOpen = 57601, CmdFileClose = 57602, CmdFileSave = 57603, CmdFileSaveAs = 57604;
+// Tools: the communication log window.
+constexpr int CmdCommLog = 32784;
 } // namespace ids
 
 // Every Polish window text with its note, and one language's texts (language ids 1..11; empty for the
@@ -339,6 +341,20 @@ constexpr int Lambda1 = 1601, Lambda2 = 1602, GasPressure = 1603, Manifold = 160
 class CChartsDlgTexts : public CWindowTexts {
 public:
     CChartsDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// ---- the communication log window ----
+
+// The communication log: its buttons and, under ids::CmdCommLog, the Tools menu entry that opens it.
+namespace commlogids {
+constexpr int Pause = 1701, Clear = 1702, Save = 1703;
+} // namespace commlogids
+
+class CCommLogDlgTexts : public CWindowTexts {
+public:
+    CCommLogDlgTexts() { fillTexts(); }
 protected:
     void fillTexts() override;
 };

@@ -22,7 +22,7 @@ std::string str(const char8_t* s)
 
 // Texts that are the same in every language: units, abbreviations and names.
 const std::set<std::string> kSameEverywhere = {"RPM", "ms", "kPa", "C", " ms ", "CAN", "UNKNOWN", "Full group",
-                                               "OBD II (EUROPA)"};
+                                               "OBD II (EUROPA)", "Lambda %d"};
 
 // Words that happen to be spelt the same in Polish and in one language (checked by hand).
 const std::set<std::pair<int, std::string>> kCognates = {
