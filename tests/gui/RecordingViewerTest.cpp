@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/AppOptions.h"
 #include "app/CMainFrame.h"
 #include "gui/GuiFixture.h"
 #include "lang/translate.h"
@@ -177,6 +178,33 @@ private slots:
         QVERIFY(viewer->message().contains(QString::fromStdString(translate("Nie można zapisać pliku:"))));
     }
 
+    void cancellingALoadKeepsTheShownRecording()
+    {
+        const std::string dir = tempDir("viewer-cancel");
+        std::unique_ptr<CRecordingViewer> viewer(openLoaded(writeKnown(dir, 50)));
+        QVERIFY(viewer);
+        // Long enough that the worker is still reading when it is told to stop.
+        const std::string big = dir + "/big.osc";
+        {
+            const std::string line = formatRecordLine(knownRecord(7));
+            std::string block;
+            for (int i = 0; i < 1000; ++i)
+                block += line;
+            std::ofstream out(big, std::ios::binary);
+            for (int i = 0; i < 200; ++i)
+                out << block;
+        }
+        viewer->openFile(QString::fromStdString(big));
+        QVERIFY(viewer->loading());
+        viewer->cancelLoading();
+        QVERIFY(waitFor([&] { return !viewer->loading(); }));
+        QCOMPARE(viewer->data().size(), std::size_t{50});
+        QVERIFY(viewer->windowTitle().startsWith(QStringLiteral("known.osc")));
+        QVERIFY2(viewer->message().contains(QString::fromStdString(translate("Wczytywanie przerwane."))),
+                 qPrintable(viewer->message()));
+        QVERIFY(viewer->control(viewerids::Open)->isEnabled());
+    }
+
     void refusesFilesThatAreNoRecording_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -195,6 +223,36 @@ private slots:
         QVERIFY2(viewer->message().contains(QString::fromStdString(translate("Ten plik nie jest zapisem oscyloskopu."))),
                  qPrintable(viewer->message()));
         QVERIFY(!viewer->control(viewerids::ExportCsv)->isEnabled());
+    }
+
+    void commandLineNamesARecording_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("recording");
+        QTest::addColumn<int>("simArgs");
+        QTest::newRow("alone") << QStringList{"drive.osc"} << true << "drive.osc" << 0;
+        QTest::newRow("after the simulator's options")
+            << QStringList{"--simulate", "--warm", "/tmp/Drive.OSC"} << true << "/tmp/Drive.OSC" << 1;
+        QTest::newRow("any name before the options") << QStringList{"run.txt", "--demo"} << true << "run.txt" << 0;
+        QTest::newRow("two files") << QStringList{"a.osc", "b.osc"} << false << "" << 0;
+    }
+    void commandLineNamesARecording()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, ok);
+        QFETCH(QString, recording);
+        QFETCH(int, simArgs);
+        std::vector<std::string> in;
+        for (const QString& a : args)
+            in.push_back(a.toStdString());
+        AppOptions options;
+        std::string error;
+        QCOMPARE(parseAppOptions(in, options, error), ok);
+        if (ok) {
+            QCOMPARE(QString::fromStdString(options.recording), recording);
+            QCOMPARE(static_cast<int>(options.simArgs.size()), simArgs);
+        }
     }
 
     void fileMenuOpensAViewerInTheLanguage()

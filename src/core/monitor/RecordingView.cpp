@@ -138,6 +138,27 @@ std::string tickLabel(double seconds, int decimals)
     return fixedText(seconds, decimals);
 }
 
+int recordingFieldChannel(std::size_t field)
+{
+    // Read off the channels' own values of a record whose fields are all different, so the curves
+    // and this table cannot disagree.
+    static const std::array<int, kRecordFields> table = [] {
+        std::array<double, kRecordFields> probe{};
+        for (std::size_t f = 0; f < kRecordFields; ++f)
+            probe[f] = static_cast<double>(f + 1);
+        const auto values = osc::channelValues(DiagRecord::fromFields(probe));
+        std::array<int, kRecordFields> out{};
+        out.fill(-1);
+        for (int c = 0; c < osc::kChannels; ++c) {
+            const double v = values[static_cast<std::size_t>(c)];
+            if (v >= 1 && v <= static_cast<double>(kRecordFields))
+                out[static_cast<std::size_t>(v) - 1] = c;
+        }
+        return out;
+    }();
+    return field < kRecordFields ? table[field] : -1;
+}
+
 RecordingCurves recordingCurves(const RecordingData& data)
 {
     RecordingCurves curves;

@@ -82,5 +82,7 @@ std::string tickLabel(double seconds, int decimals);
 // scaled by its channel's full scale into the chart's height, clamped like a live point.
 using RecordingCurves = std::array<ChartSeries, osc::kChannels>;
 RecordingCurves recordingCurves(const RecordingData& data);
+// The channel that draws field `field` of a record (0..23), or -1 for a field no curve shows.
+int recordingFieldChannel(std::size_t field);
 
 } // namespace tarvola

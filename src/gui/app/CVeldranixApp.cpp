@@ -76,7 +76,12 @@ bool writeDriveRecording(const std::string& path, std::size_t records)
     for (std::size_t i = 0; i < records; ++i) {
         const double t = static_cast<double>(i) * 0.126;
         const double phase = std::fmod(t, 150.0);
-        const double pull = phase < 40 ? 0 : phase < 70 ? (phase - 40) / 30 : phase < 110 ? 0.45 : 0;
+        const double pull = phase < 40    ? 0
+                            : phase < 70  ? (phase - 40) / 30
+                            : phase < 76  ? 1 - 0.55 * (phase - 70) / 6
+                            : phase < 110 ? 0.45
+                            : phase < 116 ? 0.45 * (116 - phase) / 6
+                                          : 0;
         const double rpm = 800 + 3600 * pull + 60 * std::sin(t * 1.7);
         const bool gas = t > 45;
         std::array<double, kRecordFields> v{};

@@ -1,9 +1,9 @@
 #pragma once
 // The recording viewer: a window of its own that shows a whole recording (".osc") as the
-// oscilloscope's curves over a time axis in seconds. The mouse wheel zooms about the pointer, a band
-// dragged with the left button zooms to it, the right or middle button drags the window along, a
-// click puts the cursor on a record and the list beside the chart reads every field there. The
-// visible range goes to CSV, the chart to PNG.
+// oscilloscope's curves over a time axis in seconds (CRecordingChart: zoom, pan and the cursor by
+// mouse and keys), a scroll bar, a check box per channel, the list beside the chart that reads every
+// field at the cursor, and buttons to show the whole recording, export the visible range to CSV
+// and the chart to PNG.
 //
 // The file is read on the loader's worker thread: the window stays live, and a load that takes more
 // than kProgressDelayMs shows a progress bar with a cancel button. What went wrong with a file
@@ -11,14 +11,13 @@
 // box. Several viewers may be open; each deletes itself when closed.
 
 #include <QElapsedTimer>
-#include <QPixmap>
-#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
 
 #include "lang/WindowTexts.h"
+#include "monitor/CRecordingChart.h"
 #include "monitor/Oscilloscope.h"
 #include "monitor/RecordingLoader.h"
 #include "monitor/RecordingView.h"
@@ -32,55 +31,6 @@ class QScrollBar;
 class QTreeWidget;
 
 namespace tarvola::gui {
-
-// The chart of the viewer: grid, value labels on the left, time labels below, the curves of the
-// shown window, the cursor line and the zoom band. It draws the view and passes the mouse to it.
-class CRecordingChart : public QWidget {
-    Q_OBJECT
-public:
-    CRecordingChart(RecordingView& view, const RecordingCurves& curves, QWidget* parent = nullptr);
-
-    void setGridLabels(const QStringList& labels);
-    // The view or the curves changed.
-    void refresh();
-    QRectF plotRect() const { return m_plot; }
-    // The time drawn at widget x, and the x at which a time is drawn.
-    double timeAt(double x) const;
-    double xOf(double seconds) const;
-
-    QSize sizeHint() const override { return {800, 360}; }
-    QSize minimumSizeHint() const override { return {320, 200}; }
-
-signals:
-    void viewChanged();
-    void cursorChanged();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void layoutChart();
-    void rebuildCache();
-
-    RecordingView& m_view;
-    const RecordingCurves& m_curves;
-    QStringList m_labels;
-    QRectF m_plot;
-    QPixmap m_cache;
-    bool m_cacheValid = false;
-    double m_cacheLeft = -1, m_cacheWidth = -1;
-    enum class Drag { None, Band, Pan } m_drag = Drag::None;
-    QPointF m_pressAt;
-    double m_bandTo = 0;
-    double m_panLeft = 0;
-};
 
 class CRecordingViewer : public QWidget, public CRecordingViewerTexts {
     Q_OBJECT

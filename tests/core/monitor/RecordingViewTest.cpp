@@ -146,6 +146,15 @@ TEST(RecordingViewTest, CurvesScaleEveryChannelByItsFullScale)
     }
     EXPECT_FLOAT_EQ(curves[osc::Rpm].points[1].y, 50);
     EXPECT_FLOAT_EQ(curves[osc::Rpm].points[1].x, static_cast<float>(kPeriod));
+
+    // The readings list colours a field as the curve that draws it.
+    const struct {
+        std::size_t field;
+        int channel;
+    } fields[] = {{0, -1}, {1, osc::Rpm}, {2, osc::PetrolTime}, {3, osc::GasTime}, {4, -1}, {17, -1},
+                  {18, osc::GasPressure}, {19, osc::Manifold}, {21, osc::ReducerTemp}, {23, osc::Lambda2}, {24, -1}};
+    for (const auto& row : fields)
+        EXPECT_EQ(recordingFieldChannel(row.field), row.channel) << row.field;
 }
 
 } // namespace
