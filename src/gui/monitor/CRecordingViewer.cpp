@@ -356,18 +356,17 @@ void CRecordingViewer::finishLoad(RecordingLoad load)
     }
     if (load.status != RecordingLoad::Status::Loaded) {
         // The recording shown so far stays: the message says why the new one is not.
-        m_problem = load.problem();
-        setMessage(name, qs(m_problem));
-        m_problem.clear();
+        setMessage(name, qs(load.problem()));
         return;
     }
+    // The message counts the records: taken before they move out of the load.
+    m_problem = load.problem();
     m_path = m_loadingPath;
     m_data = std::move(load.data);
     m_curves = recordingCurves(m_data);
     for (int c = 0; c < osc::kChannels; ++c)
         m_curves[static_cast<std::size_t>(c)].visible = m_checks[static_cast<std::size_t>(c)]->isChecked();
     m_view.setRecords(m_data.size());
-    m_problem = load.problem();
     setMessage(QString(), qs(m_problem));
     updateTitle();
     viewChanged();
