@@ -81,8 +81,12 @@ void CRecordingChart::rebuildCache()
     // The grid, both axes' labels and the background: rebuilt when the window moves, not for the
     // cursor or the band.
     const qreal dpr = devicePixelRatioF();
-    m_cache = QPixmap((QSizeF(size()) * dpr).toSize());
-    m_cache.setDevicePixelRatio(dpr);
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    // Panning rebuilds the picture on every step: the pixmap is kept while the size stays.
+    if (m_cache.size() != pixels || m_cache.devicePixelRatio() != dpr) {
+        m_cache = QPixmap(pixels);
+        m_cache.setDevicePixelRatio(dpr);
+    }
     m_cache.fill(palette().color(QPalette::Window));
     QPainter p(&m_cache);
     p.fillRect(m_plot, CScrollChart::kBackground);
