@@ -205,18 +205,11 @@ private slots:
         QVERIFY(viewer->control(viewerids::Open)->isEnabled());
     }
 
-    void refusesFilesThatAreNoRecording_data()
+    void refusesAFileThatIsNoRecording()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("binary") << QByteArray(4096, '\0').append("\x89PNG\r\n\x1a\n", 8);
-        QTest::newRow("text") << QByteArray("hello\nworld\n");
-    }
-    void refusesFilesThatAreNoRecording()
-    {
-        QFETCH(QByteArray, bytes);
+        // The loader tells empty, binary and text files apart; the window only has to say it.
         const std::string path = tempDir("viewer-bad") + "/bad.osc";
-        std::ofstream(path, std::ios::binary).write(bytes.constData(), bytes.size());
+        std::ofstream(path, std::ios::binary) << std::string(4096, '\0');
         std::unique_ptr<CRecordingViewer> viewer(openLoaded(path));
         QVERIFY(viewer);
         QVERIFY(viewer->data().empty());
