@@ -88,6 +88,7 @@ private slots:
         check(CMainCorrDlgTexts());
         check(COscyloskopPageTexts());
         check(CChartsDlgTexts());
+        check(CRecordingViewerTexts());
         for (const SettingsPage* p : {&petrolPage(), &gasPage(), &switchPage(), &advancedPage()})
             check(CSettingsPageTexts(*p));
     }

@@ -1,6 +1,7 @@
 #include "app/AppOptions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace tarvola::gui {
@@ -12,11 +13,21 @@ bool toInt(const std::string& text, int& out)
     const auto [p, ec] = std::from_chars(text.data(), end, out);
     return ec == std::errc() && p == end;
 }
+
+bool isRecordingName(const std::string& arg)
+{
+    if (arg.size() < 5 || arg[0] == '-')
+        return false;
+    std::string suffix = arg.substr(arg.size() - 4);
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return suffix == ".osc";
+}
 } // namespace
 
 const char* appUsage()
 {
-    return "Usage: tarvola [--port PATH] [--simulate [virtual-controller options]] [--demo] [--lang ID]\n"
+    return "Usage: tarvola [--port PATH] [--simulate [virtual-controller options]] [--demo] [--lang ID] [FILE.osc]\n"
+           "  FILE.osc          open this recording in a recording viewer\n"
            "  --port PATH       connect to the controller on this serial port\n"
            "  --simulate ...    start the virtual controller on a pseudo-terminal and connect to it;\n"
            "                    options that follow go to it (see tarvola-sim --help)\n"
@@ -103,6 +114,12 @@ bool parseAppOptions(const std::vector<std::string>& args, AppOptions& out, std:
             out.help = true;
         } else if (a == "--version") {
             out.version = true;
+        } else if (isRecordingName(a) || (!inSim && !a.empty() && a[0] != '-')) {
+            if (!out.recording.empty()) {
+                error = "only one recording can be opened at start, not also '" + a + "'";
+                return false;
+            }
+            out.recording = a;
         } else if (inSim) {
             out.simArgs.push_back(a);
         } else {

@@ -17,6 +17,7 @@
 #include "service/SettingsActions.h"
 #include "app/Icons.h"
 #include "monitor/CCommLogDlg.h"
+#include "monitor/CRecordingViewer.h"
 #include "lang/QtTextTargets.h"
 #include "lang/translate.h"
 
@@ -125,6 +126,12 @@ void CMainFrame::buildMenu()
     for (int command : {ids::CmdFileOpen, ids::CmdFileSave, ids::CmdFileSaveAs, ids::CmdFileClose})
         m_actions[command]->setIcon({});
     file->addSeparator();
+    // The recording viewer names its entry from its own table (languageRefresh), as the
+    // communication log does.
+    QAction* recording = file->addAction(QString());
+    recording->setObjectName(QStringLiteral("openRecording"));
+    connect(recording, &QAction::triggered, this, [this] { CRecordingViewer::openViewer(this, QString()); });
+    file->addSeparator();
     QAction* exit = add(file, ids::CmdExit, QKeySequence::Quit);
     exit->setIcon({});
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -205,6 +212,10 @@ void CMainFrame::languageRefresh()
         apply(target);
         if (auto* commLog = menuBar()->findChild<QAction*>(QStringLiteral("commLog")))
             commLog->setText(qs(CCommLogDlgTexts().text(ids::CmdCommLog)));
+        if (auto* recording = menuBar()->findChild<QAction*>(QStringLiteral("openRecording")))
+            recording->setText(qs(CRecordingViewerTexts().text(ids::CmdOpenRecording)));
+        for (auto* viewer : findChildren<CRecordingViewer*>())
+            viewer->applyTexts();
     } catch (const IError&) {
         // A table without a text leaves the menu as it was.
     }

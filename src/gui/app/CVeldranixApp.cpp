@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <functional>
@@ -40,9 +42,11 @@
 #include "lang/Language.h"
 #include "lang/QtTranslations.h"
 #include "monitor/CChartsDlg.h"
+#include "monitor/CDiagFile.h"
 #include "monitor/CCommLogDlg.h"
 #include "monitor/CDisplayDlg.h"
 #include "monitor/COscyloskopPage.h"
+#include "monitor/CRecordingViewer.h"
 #include "monitor/CScrollChart.h"
 #include "service/CErrorsDlg.h"
 #include "service/CFirmwareDlg.h"
@@ -60,6 +64,44 @@ void waitMs(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// A recording of a short drive for the viewer's picture, in the recorder's own line format: a cold
+// start on petrol, the switch to gas once the reducer is warm, idling, pulls and a cruise.
+bool writeDriveRecording(const std::string& path, std::size_t records)
+{
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f)
+        return false;
+    for (std::size_t i = 0; i < records; ++i) {
+        const double t = static_cast<double>(i) * 0.126;
+        const double phase = std::fmod(t, 150.0);
+        const double pull = phase < 40    ? 0
+                            : phase < 70  ? (phase - 40) / 30
+                            : phase < 76  ? 1 - 0.55 * (phase - 70) / 6
+                            : phase < 110 ? 0.45
+                            : phase < 116 ? 0.45 * (116 - phase) / 6
+                                          : 0;
+        const double rpm = 800 + 3600 * pull + 60 * std::sin(t * 1.7);
+        const bool gas = t > 45;
+        std::array<double, kRecordFields> v{};
+        v[0] = gas ? 3 : 2;
+        v[1] = rpm;
+        for (int c = 0; c < 8; ++c) {
+            const double petrol = std::round((2.6 + 9 * pull + 0.15 * std::sin(t * 2.3 + c)) * 100) / 100;
+            v[static_cast<std::size_t>(2 + 2 * c)] = petrol;
+            v[static_cast<std::size_t>(3 + 2 * c)] = gas ? std::round(petrol * 1.28 * 100) / 100 : 0;
+        }
+        v[18] = std::round(105 + 8 * std::sin(t / 9) - 10 * pull);
+        v[19] = std::round(32 + 70 * pull + 3 * std::sin(t * 1.3));
+        v[20] = std::round(std::min(38.0, 12 + t / 20));
+        v[21] = std::round(std::min(72.0, 15 + t / 4));
+        v[22] = std::round((0.45 + 0.4 * std::sin(t * 2.1)) * 10) / 10;
+        v[23] = std::round((0.45 + 0.4 * std::sin(t * 1.9 + 1)) * 10) / 10;
+        const std::string line = formatRecordLine(v);
+        std::fwrite(line.data(), 1, line.size(), f);
+    }
+    return std::fclose(f) == 0;
 }
 
 constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -251,6 +293,9 @@ bool CVeldranixApp::start(QString& error)
     m_frame->show();
     QApplication::processEvents();
     qApp->installEventFilter(this);
+    // A recording named on the command line is shown at once; it needs no controller.
+    if (!m_options.recording.empty())
+        CRecordingViewer::openViewer(m_frame.get(), QString::fromStdString(m_options.recording));
     m_frame->view()->firstUpdate();
     if (m_options.page >= 0 && m_options.page < m_frame->view()->sheet()->count()) {
         m_frame->view()->sheet()->setCurrentIndex(m_options.page);
@@ -481,6 +526,24 @@ void CVeldranixApp::takeScreenshots()
     {
         CAboutDlg dlg(m_frame.get());
         grabDialog(dlg, "about");
+    }
+    {
+        // The recording viewer with a ten-minute drive, zoomed in on a pull with the cursor on it.
+        const QString recording = QDir(dir).filePath(QStringLiteral("drive.osc"));
+        if (writeDriveRecording(recording.toStdString(), 4800)) {
+            CRecordingViewer viewer(m_frame.get());
+            viewer.setAttribute(Qt::WA_DeleteOnClose, false);
+            viewer.show();
+            viewer.openFile(recording);
+            for (int i = 0; i < 100 && viewer.loading(); ++i)
+                waitMs(50);
+            viewer.view().zoomTo(330, 420);
+            viewer.view().setCursor(372);
+            viewer.refreshView();
+            waitMs(400);
+            viewer.grab().save(path("viewer"));
+        }
+        QFile::remove(recording);
     }
     m_prompt.setUnattended(false);
     std::printf("screenshots written to %s\n", qPrintable(dir));

@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "monitor/Oscilloscope.h"
 #include "settings/SettingsPages.h"
 
 namespace tarvola::gui {
@@ -441,6 +442,35 @@ void CCommLogDlgTexts::fillTexts()
     add(commlogids::Clear, "Wyczyść");
     add(commlogids::Save, "Zapisz do pliku...");
     add(ids::Cancel, "Zamknij");
+}
+
+// ---- the communication log window ----
+
+void CCommLogDlgTexts::fillTexts()
+{
+    add(kCaptionId, "Dziennik komunikacji");
+    add(ids::CmdCommLog, "Dziennik komunikacji...");
+    add(commlogids::Pause, "Wstrzymaj");
+    add(commlogids::Clear, "Wyczyść");
+    add(commlogids::Save, "Zapisz do pliku...");
+    add(ids::Cancel, "Zamknij");
+}
+
+// ---- the recording viewer ----
+
+void CRecordingViewerTexts::fillTexts()
+{
+    using namespace viewerids;
+    add(kCaptionId, "Przeglądarka zapisów");
+    add(ids::CmdOpenRecording, "Otwórz zapis oscyloskopu...");
+    add(Open, "Otwórz...");
+    add(Fit, "Cały zapis");
+    add(ExportCsv, "Eksport CSV...");
+    add(ExportPng, "Zapisz obraz...");
+    add(ScaleCaption, "Skala:");
+    add(ids::Cancel, "Anuluj");
+    for (int c = 0; c < osc::kChannels; ++c)
+        add(channelCheck(c), osc::channels()[static_cast<std::size_t>(c)].label);
 }
 
 } // namespace tarvola::gui

@@ -31,6 +31,8 @@ constexpr int CmdUndo = 57643, CmdRedo = 57644, CmdCompare = 32781, CmdCompareEn
 constexpr int CmdFileOpen = 57601, CmdFileClose = 57602, CmdFileSave = 57603, CmdFileSaveAs = 57604;
 // Tools: the communication log window.
 constexpr int CmdCommLog = 32784;
+// File: the recording viewer.
+constexpr int CmdOpenRecording = 32785;
 } // namespace ids
 
 // Every Polish window text with its note, and one language's texts (language ids 1..11; empty for the
@@ -355,6 +357,26 @@ constexpr int Pause = 1701, Clear = 1702, Save = 1703;
 class CCommLogDlgTexts : public CWindowTexts {
 public:
     CCommLogDlgTexts() { fillTexts(); }
+protected:
+    void fillTexts() override;
+};
+
+// ---- the recording viewer ----
+
+// The recording viewer: its caption, buttons, one check box per channel and, under
+// ids::CmdOpenRecording, the File menu entry that opens a viewer.
+namespace viewerids {
+constexpr int Open = 1801, Fit = 1802, ExportCsv = 1803, ExportPng = 1804, ScaleCaption = 1805;
+// The check box of channel c (0..8), in the channel order of the oscilloscope.
+constexpr int channelCheck(int c)
+{
+    return c >= 0 && c < 9 ? 1811 + c : 0;
+}
+} // namespace viewerids
+
+class CRecordingViewerTexts : public CWindowTexts {
+public:
+    CRecordingViewerTexts() { fillTexts(); }
 protected:
     void fillTexts() override;
 };
