@@ -11,7 +11,15 @@ if(TARVOLA_BUILD_GUI)
 endif()
 
 # The program's own data folder: language files, the user's guide, and the icons the window uses.
-install(DIRECTORY ${TARVOLA_DATA}/E_Lang ${TARVOLA_DATA}/guide DESTINATION ${TARVOLA_INSTALL_DATA})
+# The guide with its pictures is made by scripts/guide (the package does so); without it the pages go
+# alone and read by their captions.
+set(TARVOLA_GUIDE_DIR "" CACHE PATH "The user's guide with its pictures, as scripts/guide makes it")
+install(DIRECTORY ${TARVOLA_DATA}/E_Lang DESTINATION ${TARVOLA_INSTALL_DATA})
+if(TARVOLA_GUIDE_DIR)
+  install(DIRECTORY ${TARVOLA_GUIDE_DIR}/ DESTINATION ${TARVOLA_INSTALL_DATA}/guide)
+else()
+  install(DIRECTORY ${TARVOLA_DATA}/guide DESTINATION ${TARVOLA_INSTALL_DATA})
+endif()
 install(DIRECTORY ${TARVOLA_DATA}/icons DESTINATION ${TARVOLA_INSTALL_DATA} FILES_MATCHING PATTERN "*.png"
         PATTERN scalable EXCLUDE)
 if(EXISTS ${TARVOLA_DATA}/Firmware)

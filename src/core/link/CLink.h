@@ -63,7 +63,12 @@ public:
     const LinkTiming& timing() const { return m_timing; }
     CSerialPort& port() { return *m_port; }
     // The observer must outlive the link or be reset to null first; null stops tracing.
-    void setFrameObserver(IFrameObserver* observer) { m_observer = observer; }
+    // Taken under the exchange lock, so no exchange is tracing while the observer changes.
+    void setFrameObserver(IFrameObserver* observer)
+    {
+        CMutexGuard guard(m_exchangeLock);
+        m_observer = observer;
+    }
 
 private:
     void trace(IFrameObserver::Direction direction, std::span<const std::uint8_t> bytes, const char* operation);

@@ -444,18 +444,6 @@ void CCommLogDlgTexts::fillTexts()
     add(ids::Cancel, "Zamknij");
 }
 
-// ---- the communication log window ----
-
-void CCommLogDlgTexts::fillTexts()
-{
-    add(kCaptionId, "Dziennik komunikacji");
-    add(ids::CmdCommLog, "Dziennik komunikacji...");
-    add(commlogids::Pause, "Wstrzymaj");
-    add(commlogids::Clear, "Wyczyść");
-    add(commlogids::Save, "Zapisz do pliku...");
-    add(ids::Cancel, "Zamknij");
-}
-
 // ---- the recording viewer ----
 
 void CRecordingViewerTexts::fillTexts()
