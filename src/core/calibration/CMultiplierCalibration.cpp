@@ -1,6 +1,7 @@
 #include "calibration/CMultiplierCalibration.h"
 
 #include <atomic>
+#include <vector>
 
 #include "calibration/EditHistory.h"
 #include "lang/CommonTexts.h"
@@ -192,6 +193,21 @@ bool CMultiplierCalibration::tick()
     if (!m_lineTimer.tick() || !editable())
         return false;
     return m_device.writeSettings(SettingsBlock::SetupTimes);  // a failure here stays silent
+}
+
+void CMultiplierCalibration::takeNewSamples()
+{
+    if (!connected())
+        return;
+    std::vector<CDiag> fresh;
+    m_seen = m_device.diagData().copySince(m_seen, fresh);
+    for (const CDiag& sample : fresh)
+        onLiveSample(sample);
+}
+
+void CMultiplierCalibration::skipWaitingSamples()
+{
+    m_seen = m_device.diagData().appended();
 }
 
 void CMultiplierCalibration::onLiveSample(const CDiag& sample)

@@ -93,6 +93,12 @@ public:
     // Every new live sample: the live times, every third sample the live point, every 200th sample
     // the maps read again.
     void onLiveSample(const CDiag& sample);
+    // Hands every sample the polling thread added since the last call to onLiveSample. The model
+    // keeps the count, so two views of the page (the main window's and the charts dialog's) never
+    // hand it the same sample twice.
+    void takeNewSamples();
+    // Samples that came while no view of the page was shown are not the page's to count.
+    void skipWaitingSamples();
 
     // Writes the setup times now; a failure starts the line write timer. True when written.
     bool writeLineOrRetry();
@@ -107,6 +113,7 @@ private:
     bool restoreLine(const MultiplierLine& line);
 
     bool connected() const { return m_device.isConnected(); }
+    std::uint64_t m_seen = 0;  // live samples handed to onLiveSample so far
     // The line may be changed: a controller's or a settings file worked on offline.
     bool editable() const { return m_device.editable(); }
 

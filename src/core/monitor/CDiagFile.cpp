@@ -1,5 +1,7 @@
 #include "monitor/CDiagFile.h"
 
+#include "lang/translate.h"
+
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -74,22 +76,34 @@ DiagRecord DiagRecord::fromFields(const std::array<double, kRecordFields>& f)
     return r;
 }
 
-std::string DiagRecording::problem() const
+std::string recordingProblem(std::size_t skippedLines, std::size_t firstSkippedLine, bool truncated, bool readError,
+                             std::size_t records)
 {
+    const auto fill = [](std::string text, std::initializer_list<std::size_t> numbers) {
+        for (const std::size_t n : numbers)
+            if (const auto at = text.find("%d"); at != std::string::npos)
+                text.replace(at, 2, std::to_string(n));
+        return text;
+    };
     std::string text;
-    if (skippedLines > 0)
-        text = "Pominięto błędne wiersze: " + std::to_string(skippedLines) + " (pierwszy to wiersz " +
-                std::to_string(firstSkippedLine) + ").";
     const auto addLine = [&text](const std::string& more) {
         if (!text.empty())
             text += "\n";
         text += more;
     };
+    if (skippedLines > 0)
+        addLine(fill(translate("Pominięto uszkodzone wiersze: %d (pierwszy to wiersz %d)."),
+                     {skippedLines, firstSkippedLine}));
     if (truncated)
-        addLine("Plik jest za duży: wczytano pierwsze " + std::to_string(records.size()) + " zapisów.");
+        addLine(fill(translate("Plik jest za długi: wczytano pierwsze %d zapisów."), {records}));
     if (readError)
-        addLine("Błąd odczytu pliku: wczytano " + std::to_string(records.size()) + " zapisów.");
+        addLine(fill(translate("Błąd odczytu pliku: wczytano %d zapisów."), {records}));
     return text;
+}
+
+std::string DiagRecording::problem() const
+{
+    return recordingProblem(skippedLines, firstSkippedLine, truncated, readError, records.size());
 }
 
 std::string formatRecordLine(const std::array<double, kRecordFields>& v)

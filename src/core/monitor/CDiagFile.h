@@ -45,10 +45,14 @@ struct DiagRecording {
     bool truncated = false;            // reading stopped at the record limit
     bool readError = false;            // the system failed a read: the records before it are kept
 
-    // A Polish message for the user about the skipped lines, the limit and a read error; empty when
-    // the whole file was read as records.
+    // What the user should be told about the skipped lines, the limit and a read error, in the
+    // current language; empty when the whole file was read as records.
     std::string problem() const;
 };
+
+// The message about a recording's skipped lines, record limit and read error (see problem()).
+std::string recordingProblem(std::size_t skippedLines, std::size_t firstSkippedLine, bool truncated, bool readError,
+                             std::size_t records);
 
 // The record line for these 24 values, line feed included:
 // "%d\t%4.0f\t%4.2f\t%.2f ... %.2f\t%.0f\t%.0f\t%.0f\t%.0f\t%.1f\t%.1f\n", always with a "." as the

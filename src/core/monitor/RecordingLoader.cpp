@@ -29,14 +29,6 @@ float toFloat(double value)
     return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
 }
 
-std::string fill(std::string text, std::initializer_list<std::size_t> numbers)
-{
-    for (const std::size_t n : numbers)
-        if (const auto at = text.find("%d"); at != std::string::npos)
-            text.replace(at, 2, std::to_string(n));
-    return text;
-}
-
 // Takes lines one at a time and keeps the counts of the load.
 class LineSink {
 public:
@@ -127,20 +119,7 @@ std::string RecordingLoad::problem() const
     case Status::Loaded:
         break;
     }
-    std::string text;
-    const auto addLine = [&text](const std::string& more) {
-        if (!text.empty())
-            text += "\n";
-        text += more;
-    };
-    if (skippedLines > 0)
-        addLine(fill(translate("Pominięto uszkodzone wiersze: %d (pierwszy to wiersz %d)."),
-                     {skippedLines, firstSkippedLine}));
-    if (truncated)
-        addLine(fill(translate("Plik jest za długi: wczytano pierwsze %d zapisów."), {data.size()}));
-    if (readError)
-        addLine(fill(translate("Błąd odczytu pliku: wczytano %d zapisów."), {data.size()}));
-    return text;
+    return recordingProblem(skippedLines, firstSkippedLine, truncated, readError, data.size());
 }
 
 RecordingLoad RecordingLoader::load(const std::string& path, std::size_t maxRecords, const std::atomic<bool>* cancel,

@@ -221,7 +221,7 @@ void CMapPage::reload()
 void CMapPage::activate()
 {
     // Samples that came while another page was shown are not this page's to count.
-    m_seen = m_doc.diagData().appended();
+    m_doc.multiplier().skipWaitingSamples();
     reload();
     if (m_doc.isConnected())
         m_doc.multiplier().readMaps();
@@ -231,10 +231,7 @@ void CMapPage::liveUpdate(unsigned /*tick*/)
 {
     if (!m_doc.isConnected())
         return;
-    std::vector<CDiag> fresh;
-    m_seen = m_doc.diagData().copySince(m_seen, fresh);
-    for (const CDiag& sample : fresh)
-        m_doc.multiplier().onLiveSample(sample);
+    m_doc.multiplier().takeNewSamples();
 }
 
 void CMapPage::documentChanged(const DeviceChange& change)

@@ -90,7 +90,6 @@ private:
     QPushButton* m_btnEndCompare = nullptr;
 
     QTimer m_lineTimer;          // ticks the model's line write timer while it runs
-    std::uint64_t m_seen = 0;    // live samples handed to the model so far
     bool m_busy = false;         // the autocalibration's button reads "Wyłącz kalibrację"
     bool m_running = false;      // a run holds the sheet's tabs
     std::vector<int> m_disabledTabs;
