@@ -1,6 +1,6 @@
 // The calibration page's commands against the virtual controller: the point maps read and sorted,
-// "Oblicz nastawy" writing the line it computes, the gas-map question, the petrol-map lock, and the
-// line write timer collecting a burst of chart edits into one write or retrying a failed one.
+// "Oblicz nastawy" writing the line it computes, the gas-map question, the petrol-map lock and
+// the live point.
 
 #include <gtest/gtest.h>
 
@@ -106,31 +106,6 @@ TEST_F(CalibrationPage, PetrolMapLockBusyFlagAndAFailedEraseRefuseTheCommands)
     sim->ignoreControlRequest(28);
     page->clearPetrolMap();
     EXPECT_EQ(prompt.messages, std::vector<std::string>{"Nie powiodło się ustawienie urządzenia!"});
-}
-
-TEST_F(CalibrationPage, ChartEditsAreWrittenOnceAfterTheBurst)
-{
-    open();
-    page->onCorrChanged(3, 1.13);
-    now += 1000ms;
-    page->onCorrChanged(4, 0.93);
-    page->onIncrementAll(true);
-    EXPECT_FALSE(page->tick());
-    now += 1499ms;
-    EXPECT_FALSE(page->tick());
-    EXPECT_EQ(count(7), 0);
-    now += 1ms;
-    EXPECT_TRUE(page->tick());
-    EXPECT_FALSE(page->tick()) << "the timer runs once per burst";
-    EXPECT_EQ(count(7), 1);
-    const auto block = setupTimes();
-    EXPECT_EQ(block[3], 100 + 12 + 1);
-    EXPECT_EQ(block[4], 100 - 6 + 1);
-    EXPECT_EQ(block[0], 100 + 1);
-
-    // A point moved to the value it already has changes nothing and starts no timer.
-    page->onCorrChanged(3, multiplierOf(page->line()[3]) + 0.001);
-    EXPECT_FALSE(page->lineWriteTimer().running());
 }
 
 TEST_F(CalibrationPage, LiveSamplesMoveTheLivePointEveryThirdSample)

@@ -1,9 +1,7 @@
-// Connecting: the link check, the identity and the read order of the whole configuration, partial
-// answers, and the search with its demo question.
+// Connecting: the link check, the identity and the read order of the whole configuration, and partial
+// answers.
 
 #include "SimFixture.h"
-
-#include <filesystem>
 
 using namespace tarvola;
 using namespace tarvola::test;
@@ -64,28 +62,4 @@ TEST_F(SimLink, PartialControllersConnectAndReportWhatIsMissing)
         EXPECT_EQ(steps().back(), "c34"); // the last block was read
         TearDown();
     }
-}
-
-TEST_F(SimLink, WithoutAControllerTheSearchAsksForDemoMode)
-{
-    // No last port, and whatever this machine lists answers nothing we know: keep the search to the
-    // config file's port by pointing it at a path that does not exist.
-    std::filesystem::create_directories(std::filesystem::path(tempConfigPath("link")).parent_path());
-    AppConfig cfg(tempConfigPath("link"));
-    cfg.writeLastPort("/dev/tarvola-gone");
-    LinkTiming t = failFast(14, 20);
-    t.linkCheckAttempts = 1;
-    device = std::make_unique<CLPGDevice>(prompt, t, cfg);
-    prompt.answer = false;
-    EXPECT_FALSE(device->connect());
-    EXPECT_FALSE(device->isConnected());
-    ASSERT_FALSE(prompt.messages.empty());
-    EXPECT_EQ(prompt.messages.back(),
-              "Nie można połączyć się z modułem. Sprawdź okablowanie. Czy uruchomić w trybie demo?");
-
-    prompt.answer = true;
-    EXPECT_TRUE(device->connect());
-    EXPECT_TRUE(device->isDemo());
-    EXPECT_TRUE(device->isConnected());
-    EXPECT_EQ(device->m_settings.m_devInfo.m_version, 768);
 }

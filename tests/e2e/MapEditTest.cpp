@@ -1,8 +1,6 @@
-// Map edits and per-cylinder corrections against the virtual controller: what reaches its map, the
-// store and the record, and one write per burst of steps.
+// Map edits against the virtual controller: what reaches its map, the store and the record.
 
 #include "SimFixture.h"
-#include "calibration/MainCorrEditor.h"
 #include "calibration/MapGridModel.h"
 
 using namespace tarvola;
@@ -55,22 +53,4 @@ TEST_F(MapEditLink, RangeEditsReachTheControllersMapAndTheStoreBringsTheRecordIn
     EXPECT_EQ(count(13), 3);
     EXPECT_EQ(device->m_settings.m_injMapTable[4][5], 50);
     EXPECT_EQ(device->m_settings.m_injMapTable[7][1], -1);
-}
-
-TEST_F(MapEditLink, ABurstOfCorrectionStepsIsWrittenOnce)
-{
-    start();
-    CMainCorrEditor editor(*device, clock);
-    for (int i = 0; i < 10; ++i) {
-        ASSERT_TRUE(editor.stepUp(0));
-        now += 100ms;
-        EXPECT_FALSE(editor.tick());
-    }
-    now += 400ms;
-    EXPECT_TRUE(editor.tick());
-    EXPECT_EQ(count(15), 1);
-    // 1.10 ms for every cylinder: 275 steps of 0.004 ms, high byte first.
-    const auto block = sim->settingsBlock(sim::Block::MainCorr);
-    for (std::size_t i = 0; i < 8; ++i)
-        EXPECT_EQ((block[2 * i] << 8) | block[2 * i + 1], 275) << i;
 }

@@ -1,5 +1,5 @@
 // The OBD page's model against the virtual controller's car: opening the link, live values that
-// follow the engine, trouble codes read over the three bus kinds and erased, the OBD settings
+// follow the engine, trouble codes read over the three bus kinds, the OBD settings
 // written at once, and the batch falling to one request after a slow or failed exchange.
 
 #include <set>
@@ -140,7 +140,7 @@ TEST_F(ObdLink, EveryBusKindIsReachedAtItsOwnAddresses)
     }
 }
 
-TEST_F(ObdLink, SegmentedAnswersReadWholeAndErasingAsksFirst)
+TEST_F(ObdLink, SegmentedAnswersReadWholeAndNoCodesAskOnlyTheStatus)
 {
     startObd();
     ASSERT_TRUE(session->open());
@@ -158,20 +158,8 @@ TEST_F(ObdLink, SegmentedAnswersReadWholeAndErasingAsksFirst)
     EXPECT_EQ(session->codes()[5], "P0420   Catalyst System Efficiency Below Threshold (Bank 1)");
     EXPECT_EQ(session->codes()[6].substr(0, 8), "P0135   ");
 
-    // No: nothing is sent and the list stays.
-    prompt.answer = false;
-    sim->clearReceived();
-    EXPECT_EQ(session->eraseTroubleCodes(), COBDSession::EraseResult::Declined);
-    EXPECT_TRUE(frames().empty());
-    EXPECT_EQ(session->codes().size(), 7u);
-
-    prompt.answer = true;
-    EXPECT_EQ(session->eraseTroubleCodes(), COBDSession::EraseResult::Erased);
-    EXPECT_TRUE(session->codes().empty());
-    EXPECT_TRUE(sim->troubleCodes().empty());
-    EXPECT_EQ(prompt.messages.back(), "Czy chcesz skasować błędy OBD?");
-
     // With nothing stored the status answer is all that is asked.
+    sim->setTroubleCodes({});
     sim->clearReceived();
     ASSERT_TRUE(session->readTroubleCodes());
     EXPECT_TRUE(session->codes().empty());

@@ -1,4 +1,4 @@
-// The work-mode sequence both faces run for "automatic", and what a connection announces.
+// The work-mode sequence both faces run for "automatic".
 
 #include "SimFixture.h"
 
@@ -6,11 +6,6 @@ using namespace tarvola;
 using namespace tarvola::test;
 
 namespace {
-struct Listener : IDeviceListener {
-    std::vector<DeviceChange> heard;
-    void deviceChanged(const DeviceChange& change) override { heard.push_back(change); }
-};
-
 // Sub-codes of the control requests the frames carry, in order.
 std::vector<int> controlSubCodes(const std::vector<std::vector<std::uint8_t>>& frames)
 {
@@ -46,19 +41,4 @@ TEST_F(SimLink, AutomaticLeavesGasFirstThenAsksForAutomaticAfterAFreshPetrolSwit
     EXPECT_FALSE(device->goToAutomatic());
     for (int sub : controlSubCodes(frames()))
         EXPECT_NE(sub, 3);
-}
-
-TEST_F(SimLink, AConnectionIsAnnouncedOnceWithEverythingItRead)
-{
-    start({}, quickTiming(), false);
-    Listener listener;
-    device->setListener(&listener);
-    ASSERT_TRUE(device->openPort(path));
-    device->setListener(nullptr);
-    ASSERT_EQ(listener.heard.size(), 1u);
-    const DeviceChange& c = listener.heard[0];
-    EXPECT_EQ(c.parts, DeviceChange::Connection | DeviceChange::Replaced | DeviceChange::Identity | DeviceChange::Map);
-    for (SettingsBlock b : {SettingsBlock::Base, SettingsBlock::Adv, SettingsBlock::AdvancedSetup,
-                            SettingsBlock::MainCorr, SettingsBlock::SetupTimes, SettingsBlock::SensorsSetup})
-        EXPECT_TRUE(c.hasBlock(b)) << layoutOf(b).name;
 }

@@ -98,13 +98,6 @@ private slots:
         QVERIFY(!rig.doc->pollingOn());
         QVERIFY(!rig.frame->refreshTimerActive());
         QVERIFY(!rig.doc->port().isOpen());
-        // A running calibration refuses the close.
-        GuiRig busy("close-busy");
-        busy.start();
-        busy.doc->setCalibrating(true);
-        QVERIFY(!busy.frame->close());
-        QVERIFY(busy.doc->pollingOn());
-        busy.doc->setCalibrating(false);
     }
 };
 

@@ -1,17 +1,9 @@
-// Frame codec: checksum, framing, and the parser's resynchronisation on a dirty line.
+// Frame codec: framing and the parser's resynchronisation on a dirty line.
 #include <gtest/gtest.h>
 
 #include "Frame.h"
 
 using namespace tarvola::sim;
-
-TEST(Frame, ChecksumIsLengthCodeAndPayloadPlusOneHighByteFirst) {
-    EXPECT_EQ(encodeFrame(2, {0xCC, 0, 0, 0, 0, 0}), (Bytes{0xAA, 0x55, 6, 2, 0xCC, 0, 0, 0, 0, 0, 0x00, 0xD5}));
-    const Bytes sample = encodeFrame(1, Bytes(82, 0xFF));  // 82 + 1 + 82 × 255 + 1 = 0x5202
-    EXPECT_EQ((Bytes{sample.end() - 2, sample.end()}), (Bytes{0x52, 0x02}));
-    const Bytes full(255, 0xFF);  // 255 + 255 + 255 × 255 + 1 wraps to 0
-    EXPECT_EQ(frameChecksum(255, 255, full.data(), full.size()), 0);
-}
 
 TEST(FrameParser, ReassemblesAFrameDeliveredByteByByte) {
     FrameParser p;

@@ -1,14 +1,10 @@
 // Over a real pseudo-terminal, using nothing but POSIX calls on the slave side as the tool does:
-// pacing at the wire's rate, stopping during a late reply, and the tarvola-sim program's first
-// line and clean stop. (Replies, reopening the port, the received frames and bad options are what
+// pacing at the wire's rate and stopping during a late reply. (Replies, reopening the port, the received frames and bad options are what
 // the end-to-end and command-line tests lean on.)
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,8 +15,6 @@
 
 using namespace tarvola::sim;
 using namespace tarvola::sim::test;
-
-extern char** environ;
 
 namespace {
 
@@ -86,34 +80,4 @@ TEST(Pty, StopEndsServingPromptlyEvenDuringALateReply) {
     const auto begin = Clock::now();
     s.sim.stop();
     EXPECT_LT(Clock::now() - begin, lateTailDelay(12) / 2);
-}
-
-TEST(Program, PrintsThePathAndStopsCleanlyOnSigterm) {
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char bin[] = TARVOLA_SIM_BIN;
-    char* argv[] = {bin, nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, bin, &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-
-    // The first line is the evidence that the program is up, serving, and waiting for its signal.
-    std::string line;
-    char c = 0;
-    pollfd p{out[0], POLLIN, 0};
-    while (line.size() < 200 && ::poll(&p, 1, 10000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    ::close(out[0]);
-    EXPECT_EQ(line.rfind("/dev/pts/", 0), 0u) << line;
-    EXPECT_EQ(::access(line.c_str(), R_OK | W_OK), 0) << line;
-
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

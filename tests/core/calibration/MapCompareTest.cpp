@@ -1,17 +1,13 @@
 // The differences a comparison with a settings file shows: rounding of a file's fractional values,
-// the sign, the tint that saturates at ±20 and the count of differing cells.
+// the sign and the tint that saturates at ±20.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "calibration/MapCompare.h"
-#include "calibration/MapGridModel.h"
-#include "settings/CDeviceSettings.h"
-#include "core/device/ScriptedDevice.h"
 
 using namespace tarvola;
-using namespace tarvola::test;
 
 TEST(MapCompare, DifferenceOfOneCell)
 {
@@ -35,19 +31,4 @@ TEST(MapCompare, DifferenceOfOneCell)
         SCOPED_TRACE(r.text);
         EXPECT_EQ(mapDifference(r.controller, r.file), (MapDifference{r.percent, r.text, r.colour}));
     }
-}
-
-struct MapCompareGrid : ScriptedDevice {};
-
-TEST_F(MapCompareGrid, CountsTheCellsThatDiffer)
-{
-    CMapGridModel grid(device);
-    CDeviceSettings file;
-    grid.loadFromRecord(file);
-    file.m_injMapTable[0][14] = 3;
-    file.m_injMapTable[18][0] = -0.2;
-    file.m_injMapTable[7][7] = -1;
-    EXPECT_EQ(differingCells(grid, file), 2);
-    EXPECT_EQ(cellDifference(grid, file, 14, 0).text, "\u22123");
-    EXPECT_EQ(cellDifference(grid, file, 15, 0), MapDifference{});
 }

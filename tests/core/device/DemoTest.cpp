@@ -1,15 +1,10 @@
 // Demo mode: nothing touches the port, commands succeed at once (the bus queries fail), the record
 // keeps its values, and the live samples follow the simulated work mode.
 
-#include <filesystem>
 #include <functional>
-#include <unistd.h>
 
 #include "ScriptedDevice.h"
-#include "core/msglib/ThreadTestSupport.h"
 #include "device/DemoSequence.h"
-#include "device/DiagPolling.h"
-#include "monitor/CDiagFile.h"
 
 using namespace tarvola;
 using namespace tarvola::test;
@@ -90,23 +85,4 @@ TEST_F(Demo, TheFirstSampleStartsAFreshBufferAndSamplesFollowTheWorkMode)
     EXPECT_EQ(poll().byte(diag::WorkMode), ModeGas);
     ASSERT_TRUE(device.switchToPetrolAndWait());
     EXPECT_EQ(poll().byte(diag::WorkMode), ModePetrol);
-}
-
-// A start while polling runs ends the running thread first, and the recording of the first is closed whole.
-TEST_F(Demo, PollingStartsAndStopsOneThreadAtATime)
-{
-    const auto path = std::filesystem::temp_directory_path() / ("tarvola-demo-" + std::to_string(::getpid()) + ".osc");
-    for (int run = 0; run < 2; ++run) {
-        ASSERT_TRUE(device.startDiagnostics(run == 0 ? path.string() : ""));
-        EXPECT_EQ(lpgThreadManager().count(), 2u) << "the reaper and one polling thread";
-        EXPECT_TRUE(waitUntil([&] { return device.diagData().count() >= 3; })) << run;
-    }
-    device.stopDiagnostics();
-    EXPECT_FALSE(device.pollingOn());
-    EXPECT_EQ(lpgThreadManager().count(), 1u);
-    DiagRecording recording;
-    ASSERT_TRUE(CDiagFile::readRecording(path.string(), recording));
-    EXPECT_GE(recording.records.size(), 3u);
-    EXPECT_TRUE(recording.problem().empty());
-    std::filesystem::remove(path);
 }

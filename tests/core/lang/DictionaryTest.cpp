@@ -9,7 +9,6 @@
 
 #include "lang/CLangFile.h"
 #include "lang/MessageDictionary.h"
-#include "lang/translate.h"
 
 using namespace tarvola;
 
@@ -109,20 +108,4 @@ TEST(Dictionary, LanguageFilesCoverEveryMessage)
             expectFaithful(language, polish, text, std::string(name) + ": " + polish);
         }
     }
-}
-
-using Translate = tarvola::testing::LanguageStateTest;
-
-TEST_F(Translate, BuiltInLanguagesComeFromTheDictionaryAndTheOthersFromTheirFiles)
-{
-    installMessageDictionary(builtInDictionary());
-    openLanguageFiles(std::string(TARVOLA_SOURCE_DATA_DIR) + "/E_Lang");
-    const std::string key = "Brak połączenia";
-    std::set<std::string> texts;
-    for (int language : {Lang::Polish, Lang::German, Lang::Czech}) {
-        setCurrentLanguage(language);
-        texts.insert(translate(key));
-    }
-    EXPECT_EQ(texts.size(), 3u);
-    EXPECT_TRUE(texts.count(key));
 }

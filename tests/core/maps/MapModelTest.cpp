@@ -48,14 +48,6 @@ TEST(MapModel, SelectionRectangleFollowsTheFirstRowAndColumn)
     s.dragTo(2, 3, 4, 5);
     EXPECT_EQ(s.rectangle(), (MapRect{3, 2, 3, 3}));
 
-    // An L shape: three cells along row 3 from column 2, two more down column 2.
-    s.clear();
-    for (int c = 2; c <= 4; ++c)
-        s.set(c, 3, true);
-    s.set(2, 4, true);
-    s.set(2, 5, true);
-    EXPECT_EQ(s.rectangle(), (MapRect{3, 2, 3, 3}));
-
     // A gap ends a run; a cell above the first row in a later column does not move the start.
     s.clear();
     s.set(1, 7, true);

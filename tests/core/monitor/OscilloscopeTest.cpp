@@ -1,5 +1,5 @@
-// The scrolling chart's data: the window that follows the newest point, the point limit, the scroll
-// bar's moves, the per-column reduction of long curves and the grid labels.
+// The scrolling chart's data: the point limit, the scroll bar's moves, the per-column reduction of
+// long curves and the grid labels.
 
 #include <gtest/gtest.h>
 
@@ -12,32 +12,6 @@
 
 namespace tarvola {
 namespace {
-
-TEST(ScrollSeries, WindowFollowsTheNewestPointPastNineTenths)
-{
-    ScrollSeries s;
-    s.addSeries(0);
-    EXPECT_FALSE(s.addPoint(7, 0, 0).added);
-    struct Step {
-        float x;
-        bool moved;
-        float left;
-    };
-    // Width 1000: nothing moves up to x = 900; from then on the point stays at 900 from the left edge.
-    const Step steps[] = {{0, false, 0}, {450, false, 0}, {900, false, 0}, {905, true, 5}, {910, true, 10},
-                          {2000, true, 1100}};
-    for (const Step& st : steps) {
-        const auto r = s.addPoint(0, st.x, 50);
-        EXPECT_EQ(r.moved, st.moved) << st.x;
-        EXPECT_FLOAT_EQ(s.left(), st.left) << st.x;
-    }
-    // Scrolled back over older points, the window stays where the user put it; the data grow.
-    s.pageLeft();
-    EXPECT_FLOAT_EQ(s.left(), 600);
-    EXPECT_FALSE(s.addPoint(0, 2200, 50).moved);
-    EXPECT_FLOAT_EQ(s.left(), 600);
-    EXPECT_FLOAT_EQ(s.highest(), 2300);
-}
 
 TEST(ScrollSeries, KeepsTheNewestPointsAndClampsHeights)
 {
@@ -117,28 +91,6 @@ TEST(Oscilloscope, GridLabelsFollowTheChosenScale)
         EXPECT_EQ(osc::gridLabel(r.scale, 1), r.bottom1);
         EXPECT_EQ(osc::gridLabel(r.scale, 10), r.top);
     }
-}
-
-TEST(Oscilloscope, PlaybackDrawsEveryRecordAtFullScaleAndStaysPaused)
-{
-    OscilloscopeModel m;
-    m.resume();
-    DiagRecord r;
-    r.rpm = 12000;
-    r.petrolMs[0] = 10;
-    r.gasMs[0] = 12;
-    r.manifoldKPa = -20;
-    r.lambda2Volts = 2.5;
-    m.load({r, r, r});
-    EXPECT_TRUE(m.paused());
-    EXPECT_FLOAT_EQ(m.nextX(), 15);
-    const auto& c = m.chart();
-    EXPECT_FLOAT_EQ(c.series(osc::Rpm)->points[2].y, 100);
-    EXPECT_FLOAT_EQ(c.series(osc::PetrolTime)->points[0].y, 25);
-    EXPECT_FLOAT_EQ(c.series(osc::GasTime)->points[0].y, 30);
-    EXPECT_FLOAT_EQ(c.series(osc::Manifold)->points[0].y, 0);
-    EXPECT_FLOAT_EQ(c.series(osc::Lambda2)->points[0].y, 50);
-    EXPECT_FALSE(c.series(osc::Lambda1)->visible);
 }
 
 } // namespace

@@ -1,16 +1,13 @@
 // Reading a whole recording for the viewer: damaged, binary, empty and endless files are refused or
-// skipped without harm, a load can be cancelled while it runs, and the CSV carries the values.
+// skipped without harm, and the CSV carries the values.
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <locale>
 #include <random>
 #include <sstream>
-#include <sys/stat.h>
-#include <thread>
 
 #include "monitor/CDiagFile.h"
 #include "monitor/RecordingCsv.h"
@@ -100,29 +97,6 @@ TEST_F(RecordingLoaderTest, DamagedFilesAreRefusedOrSkippedAndCounted)
     EXPECT_EQ(limited.data.size(), 2u);
     EXPECT_NE(limited.problem().find('2'), std::string::npos);
     EXPECT_FALSE(RecordingLoader::load(file(two + "\n\n"), 2).truncated);
-}
-
-TEST_F(RecordingLoaderTest, CancelStopsALoadWhileItRuns)
-{
-    // A pipe hands the loader its first block and then holds it, so the cancel lands mid-file.
-    const auto fifo = dir / "slow.osc";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::string block;
-    while (block.size() < 600 * 1024)
-        block += line(900);
-    // The loader closes its end once cancelled; the rest of the writing may then find no reader.
-    const auto oldPipeHandler = std::signal(SIGPIPE, SIG_IGN);
-    RecordingLoader loader;
-    loader.start(fifo.string());
-    std::ofstream writer(fifo, std::ios::binary);
-    writer << block << std::flush;  // returns once the loader has read most of it
-    loader.cancel();
-    writer << block;
-    writer.close();
-    while (!loader.finished())
-        std::this_thread::yield();
-    EXPECT_EQ(loader.take().status, Status::Cancelled);
-    std::signal(SIGPIPE, oldPipeHandler);
 }
 
 TEST_F(RecordingLoaderTest, CsvAndSummaryCarryTheRecordedValuesWhateverTheLocale)

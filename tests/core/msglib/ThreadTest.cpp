@@ -3,20 +3,6 @@
 using namespace tarvola;
 using namespace tarvola::test;
 
-TEST(ThreadTest, WithoutStartRoutineRunsRunAndEndsWhenItReturns)
-{
-    GateThread t;
-    EXPECT_FALSE(t.isRunning());
-    t.create();
-    EXPECT_TRUE(t.isRunning());
-    EXPECT_TRUE(t != std::this_thread::get_id());
-    t.gate.up();
-    EXPECT_TRUE(waitUntil([&] { return !t.isRunning(); }));
-    t.join();
-    EXPECT_EQ(t.runs.load(), 1);
-    EXPECT_TRUE(t.sawOwnId.load()) << "the body saw an id other than its thread's";
-}
-
 TEST(ThreadTest, RoutineIsChosenConstructorFirstThenCreateThenRun)
 {
     std::atomic<void*> got{nullptr};

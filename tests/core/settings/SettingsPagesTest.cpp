@@ -82,9 +82,6 @@ TEST(SettingsPages, FieldsThatChangeTogether)
     switchPage().find(2307)->set(s, 8000);
     EXPECT_EQ(s.m_base.m_maxRPMLow, 7000);
     EXPECT_EQ(s.m_base.m_flags & 0x02, 0);
-    switchPage().find(2307)->set(s, 6500);
-    EXPECT_EQ(s.m_base.m_maxRPMLow, 5500);
-    EXPECT_EQ(s.m_base.m_flags & 0x02, 0x02);
     // Enrichment 0 also switches the enrichment off.
     s.m_advancedSetup.m_advancedFlags |= 0x04;
     advancedPage().find(2413)->set(s, 0);
@@ -104,10 +101,6 @@ TEST(SettingsPages, FieldsThatChangeTogether)
     gasPage().find(2210)->set(s, 2);
     EXPECT_EQ(s.m_sensorsSetup.m_fuelFull, before.m_fuelFull);
     EXPECT_EQ(s.m_sensorsSetup.m_fuelSensorType, 2);
-
-    EXPECT_TRUE(advancedPasswordMatches("quorintal583"));
-    EXPECT_FALSE(advancedPasswordMatches("quorintal583 "));
-    EXPECT_FALSE(advancedPasswordMatches("QUORINTAL583"));
 }
 
 TEST(SettingsPages, PetrolInjectionTypeFollowsTheInjectorCount)
@@ -128,21 +121,6 @@ TEST(SettingsPages, PetrolInjectionTypeFollowsTheInjectorCount)
     s.m_devInfo.m_injCount = 4;
     s.m_adv.m_channelBytes = bytes;
     EXPECT_TRUE(std::isnan(petrolPage().find(2104)->get(s)));
-}
-
-TEST(SettingsPages, FuelLampsCountFromTheThresholds)
-{
-    CSensorsSetup s; // 130, 126, 117, 114
-    const std::pair<int, int> rising[] = {{131, 4}, {130, 3}, {120, 2}, {116, 1}, {114, 0}};
-    for (const auto& [level, lit] : rising)
-        EXPECT_EQ(fuelLampsLit(static_cast<std::uint8_t>(level), s), lit) << level;
-    s.m_fuelFull = 45;
-    s.m_fuelHgw = 140;
-    s.m_fuelHalf = 180;
-    s.m_fuelQuarter = 230; // a falling sensor
-    const std::pair<int, int> falling[] = {{40, 4}, {230, 0}, {200, 1}};
-    for (const auto& [level, lit] : falling)
-        EXPECT_EQ(fuelLampsLit(static_cast<std::uint8_t>(level), s), lit) << level;
 }
 
 } // namespace
