@@ -1,11 +1,8 @@
 #include "monitor/Oscilloscope.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
-
 #include "monitor/CDiagData.h"
 #include "monitor/Readouts.h"
+#include "platform/AppConfig.h"
 
 namespace tarvola {
 
@@ -135,20 +132,7 @@ LivePanelTexts livePanelTexts(const CDiag& sample, const DiagContext& context)
 
 std::optional<std::string> oscilloscopeFolder()
 {
-    namespace fs = std::filesystem;
-    fs::path base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
-        base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = fs::path(home) / ".local" / "share";
-    else
-        return std::nullopt;
-    const fs::path folder = base / "TARVOLA" / "Oscyloskop";
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec))
-        return std::nullopt;
-    return (folder / "").string();
+    return userDataFolder("Oscyloskop");
 }
 
 } // namespace tarvola

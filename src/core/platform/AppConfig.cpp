@@ -158,4 +158,22 @@ bool writeFileAtomically(const std::string& path, const std::string& contents)
     return true;
 }
 
+std::optional<std::string> userDataFolder(const std::string& name)
+{
+    namespace fs = std::filesystem;
+    fs::path base;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = fs::path(home) / ".local" / "share";
+    else
+        return std::nullopt;
+    const fs::path folder = base / "TARVOLA" / name;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec))
+        return std::nullopt;
+    return (folder / "").string();
+}
+
 } // namespace tarvola

@@ -40,4 +40,9 @@ private:
 // untouched) on failure.
 bool writeFileAtomically(const std::string& path, const std::string& contents);
 
+// One of the program's folders for the user's files, $XDG_DATA_HOME/TARVOLA/<name>/ (default
+// ~/.local/share/TARVOLA/<name>/), created when missing; the path ends with "/". Nothing when neither
+// variable is set or the folder cannot be created.
+std::optional<std::string> userDataFolder(const std::string& name);
+
 } // namespace tarvola

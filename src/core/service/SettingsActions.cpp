@@ -10,6 +10,7 @@
 #include "errors/IError.h"
 #include "lang/CommonTexts.h"
 #include "lang/translate.h"
+#include "platform/AppConfig.h"
 #include "device/CLPGDevice.h"
 #include "settings/CSettingsFile.h"
 
@@ -97,20 +98,7 @@ const char* stepName(WriteStep step)
 
 std::optional<std::string> settingsFolder()
 {
-    namespace fs = std::filesystem;
-    fs::path base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
-        base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = fs::path(home) / ".local" / "share";
-    else
-        return std::nullopt;
-    const fs::path folder = base / "TARVOLA" / "settings";
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec))
-        return std::nullopt;
-    return (folder / "").string();
+    return userDataFolder("settings");
 }
 
 void mergeLoadedSettings(CDeviceSettings& live, const CDeviceSettings& loaded)

@@ -180,25 +180,13 @@ void COscyloskopPage::applyTexts()
 
 void COscyloskopPage::fillScales()
 {
-    const int previous = m_scale->currentIndex();
-    {
-        const QSignalBlocker block(m_scale);
-        m_scale->clear();
-        for (osc::GridScale s : osc::kScaleOrder)
-            m_scale->addItem(qs(translate(osc::scaleName(s))));
-        m_scale->setCurrentIndex(previous >= 0 ? previous : 0);
-    }
+    CScrollChart::fillScaleList(*m_scale);
     showScale();
 }
 
 void COscyloskopPage::showScale()
 {
-    const int index = std::max(0, m_scale->currentIndex());
-    const osc::GridScale scale = osc::kScaleOrder[static_cast<std::size_t>(index) % osc::kScaleOrder.size()];
-    QStringList labels;
-    for (int i = 0; i < osc::kGridLabels; ++i)
-        labels << qs(osc::gridLabel(scale, i));
-    m_chart->setGridLabels(labels);
+    m_chart->setGridLabels(CScrollChart::gridLabels(*m_scale));
 }
 
 void COscyloskopPage::liveUpdate(unsigned /*tick*/)

@@ -1,14 +1,39 @@
 #include "monitor/CScrollChart.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <cmath>
 
+#include "lang/QtTextTargets.h"
+#include "lang/translate.h"
 #include "monitor/ChartReduction.h"
+#include "monitor/Oscilloscope.h"
 
 namespace tarvola::gui {
+
+void CScrollChart::fillScaleList(QComboBox& list)
+{
+    const int previous = list.currentIndex();
+    const QSignalBlocker block(&list);
+    list.clear();
+    for (osc::GridScale s : osc::kScaleOrder)
+        list.addItem(qs(translate(osc::scaleName(s))));
+    list.setCurrentIndex(previous >= 0 ? previous : 0);
+}
+
+QStringList CScrollChart::gridLabels(const QComboBox& list)
+{
+    const int index = std::max(0, list.currentIndex());
+    const osc::GridScale scale = osc::kScaleOrder[static_cast<std::size_t>(index) % osc::kScaleOrder.size()];
+    QStringList labels;
+    for (int i = 0; i < osc::kGridLabels; ++i)
+        labels << qs(osc::gridLabel(scale, i));
+    return labels;
+}
 
 namespace {
 constexpr int kGridLines = 10;  // divisions of the 0..100 height, and of the window's width

@@ -16,6 +16,7 @@
 
 #include "monitor/ScrollSeries.h"
 
+class QComboBox;
 class QScrollBar;
 
 namespace tarvola::gui {
@@ -41,6 +42,11 @@ public:
     // Where a point of the data is drawn now.
     QPointF pointPos(const ChartPoint& p) const;
     QScrollBar* scrollBar() const { return m_scroll; }
+
+    // The scale list of the oscilloscope and the viewer: its entries in the current language, keeping
+    // the chosen one (none chosen: the first); and the eleven grid labels of the chosen scale.
+    static void fillScaleList(QComboBox& list);
+    static QStringList gridLabels(const QComboBox& list);
 
     // Draws the part of `series` between x0 and x1 into `plot` (y 0 at the bottom, 100 at the top).
     static void drawCurve(class QPainter& painter, const QRectF& plot, const ChartSeries& series, const QColor& colour,
